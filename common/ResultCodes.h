@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+// Result codes of the song storage operations; 0 means success.
+enum : int32_t {
+    RESULT_OK = 0,
+    RESULT_DEVICE_NOT_OPEN = 1,
+    RESULT_DEVICE_NOT_SUPPORTED = 2,
+    RESULT_READ_FAILED = 3,
+    RESULT_WRITE_FAILED = 4,
+    RESULT_CHECKSUM_ERROR = 5,
+    RESULT_SPACE_NOT_ENOUGH = 6,
+    RESULT_FILE_TOO_LARGE = 7,
+    RESULT_BAD_SLOT = 8,
+    RESULT_FLASH_ERASE_FAILED = 9,
+    RESULT_FILE_INFO_ERASE_FAILED = 10,
+};

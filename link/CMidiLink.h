@@ -36,6 +36,7 @@ public:
     uint32_t Receive(uint8_t *destination, uint32_t capacity, uint32_t timeoutMs);
 
     QString LastErrorText() const { return m_strError; }
+    void ClearErrorText() { m_strError.clear(); }
 
     static void OnMidiInput(double timeStamp, std::vector<unsigned char> *message, void *userData);
 

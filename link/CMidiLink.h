@@ -15,7 +15,7 @@
 // no lock).
 class CMidiLink {
 public:
-    static const uint32_t BUFFER_SIZE = 51200;
+    static constexpr uint32_t BUFFER_SIZE = 51200;
 
     CMidiLink();
     ~CMidiLink();

@@ -39,11 +39,11 @@ struct DeviceIdentity {
 // its time-out ran out; nothing is retried.
 class CUSBPort {
 public:
-    static const uint32_t BUFFER_SIZE = 65536;
-    static const uint32_t WRITE_CHUNK = 5120;
-    static const uint32_t READ_CHUNK = 1009;
-    static const uint32_t FRAME_OVERHEAD = 7;
-    static const uint32_t STATUS_REPLY_SIZE = 8;
+    static constexpr uint32_t BUFFER_SIZE = 65536;
+    static constexpr uint32_t WRITE_CHUNK = 5120;
+    static constexpr uint32_t READ_CHUNK = 1009;
+    static constexpr uint32_t FRAME_OVERHEAD = 7;
+    static constexpr uint32_t STATUS_REPLY_SIZE = 8;
 
     CUSBPort();
     virtual ~CUSBPort();

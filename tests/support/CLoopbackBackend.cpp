@@ -114,15 +114,30 @@ std::vector<std::vector<unsigned char>> CLoopbackBackend::Sent()
     return m_sent;
 }
 
+void CLoopbackBackend::SetResponder(Responder responder)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_responder = std::move(responder);
+}
+
+bool CLoopbackBackend::Idle()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_queue.empty() && !m_bBusy;
+}
+
 void CLoopbackBackend::Record(const unsigned char *message, size_t size)
 {
     std::vector<unsigned char> copy(message, message + size);
     std::lock_guard<std::mutex> lock(m_mutex);
     m_sent.push_back(copy);
-    if (m_bEcho) {
+    if (m_bEcho)
         m_queue.push_back(copy);
-        m_wake.notify_all();
+    if (m_responder) {
+        for (auto &reply : m_responder(copy))
+            m_queue.push_back(std::move(reply));
     }
+    m_wake.notify_all();
 }
 
 void CLoopbackBackend::SetInputCallback(RtMidiIn::RtMidiCallback callback, void *userData)

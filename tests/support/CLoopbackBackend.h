@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -29,6 +30,12 @@ public:
     void WaitDelivered();
     std::vector<std::vector<unsigned char>> Sent();
     void FailNextOpen(const std::string &message);
+    // Answers every message sent with the replies the function returns (a scripted device).
+    using Responder =
+        std::function<std::vector<std::vector<unsigned char>>(const std::vector<unsigned char> &)>;
+    void SetResponder(Responder responder);
+    // True when nothing is queued for delivery or being delivered.
+    bool Idle();
 
     // Internal, used by the port objects.
     void Record(const unsigned char *message, size_t size);
@@ -49,5 +56,6 @@ private:
     bool m_bBusy = false;
     bool m_bStop = false;
     std::string m_strOpenError;
+    Responder m_responder;
     std::thread m_thread;
 };

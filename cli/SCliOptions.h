@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+enum : int {
+    EXIT_OK = 0,
+    EXIT_FAILED = 1,
+    EXIT_USAGE = 2,
+    EXIT_NO_DEVICE = 3,
+};
+
+struct SCliOptions {
+    QString api;
+    QString port;
+    QString inPort;
+    QString outPort;
+    bool quiet = false;
+    bool yes = false;
+    QString command;
+    QStringList arguments;
+};
+
+// Fills options from the program's arguments (without the program name); false with a text on misuse.
+bool ParseCliOptions(const QStringList &arguments, SCliOptions &options, QString &errorText);
+QString CliUsage();

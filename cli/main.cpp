@@ -1,0 +1,53 @@
+#include "CStderrPresenter.h"
+#include "CliCommands.h"
+#include "MidiBackendChoice.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <map>
+
+namespace {
+using CommandFunction = int (*)(const SCliOptions &);
+
+const std::map<QString, CommandFunction> &Commands()
+{
+    static const std::map<QString, CommandFunction> commands{
+        {"ports", &RunPorts},
+        {"info", &RunInfo},
+    };
+    return commands;
+}
+
+int UsageError(const QString &text)
+{
+    std::fprintf(stderr, "brindle-cli: %s\n\n%s", text.toLocal8Bit().constData(),
+                 CliUsage().toLocal8Bit().constData());
+    return EXIT_USAGE;
+}
+
+bool InstallBackend(const SCliOptions &options, QString &errorText)
+{
+    if (!options.api.isEmpty())
+        return ChooseMidiBackend(options.api, errorText);
+    return InstallMidiBackendFromEnvironment(errorText);
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    CStderrPresenter presenter;
+    SetMessagePresenter(&presenter);
+
+    SCliOptions options;
+    QString errorText;
+    if (!ParseCliOptions(application.arguments().mid(1), options, errorText))
+        return UsageError(errorText);
+    const auto command = Commands().find(options.command);
+    if (command == Commands().end())
+        return UsageError(QStringLiteral("unknown command %1").arg(options.command));
+    if (!InstallBackend(options, errorText))
+        return UsageError(errorText);
+    return command->second(options);
+}

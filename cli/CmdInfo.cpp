@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+namespace {
 int RunInfo(const SCliOptions &options)
 {
     CUSBPort port;
@@ -20,3 +21,6 @@ int RunInfo(const SCliOptions &options)
     std::printf("Link:     normal\n");
     return EXIT_OK;
 }
+} // namespace
+
+BRINDLE_CLI_COMMAND("info", RunInfo);

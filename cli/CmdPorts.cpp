@@ -11,7 +11,6 @@ void PrintNames(const char *title, const std::vector<std::string> &names)
     for (size_t i = 0; i < names.size(); ++i)
         std::printf("  %zu: %s\n", i, names[i].c_str());
 }
-} // namespace
 
 int RunPorts(const SCliOptions &)
 {
@@ -28,3 +27,6 @@ int RunPorts(const SCliOptions &)
         std::printf("  in %u / out %u: %s\n", pair.input, pair.output, pair.name.c_str());
     return EXIT_OK;
 }
+} // namespace
+
+BRINDLE_CLI_COMMAND("ports", RunPorts);

@@ -5,20 +5,8 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <map>
 
 namespace {
-using CommandFunction = int (*)(const SCliOptions &);
-
-const std::map<QString, CommandFunction> &Commands()
-{
-    static const std::map<QString, CommandFunction> commands{
-        {"ports", &RunPorts},
-        {"info", &RunInfo},
-    };
-    return commands;
-}
-
 int UsageError(const QString &text)
 {
     std::fprintf(stderr, "brindle-cli: %s\n\n%s", text.toLocal8Bit().constData(),
@@ -34,6 +22,12 @@ bool InstallBackend(const SCliOptions &options, QString &errorText)
 }
 } // namespace
 
+std::map<QString, CliCommand> &CliCommandTable()
+{
+    static std::map<QString, CliCommand> table;
+    return table;
+}
+
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
@@ -44,8 +38,8 @@ int main(int argc, char *argv[])
     QString errorText;
     if (!ParseCliOptions(application.arguments().mid(1), options, errorText))
         return UsageError(errorText);
-    const auto command = Commands().find(options.command);
-    if (command == Commands().end())
+    const auto command = CliCommandTable().find(options.command);
+    if (command == CliCommandTable().end())
         return UsageError(QStringLiteral("unknown command %1").arg(options.command));
     if (!InstallBackend(options, errorText))
         return UsageError(errorText);

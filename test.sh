@@ -1,18 +1,31 @@
 #!/bin/bash
-# Installs what is missing, builds, starts a JACK server for the RtMidi test and runs every test.
+# Installs what is missing, builds, starts a JACK server for the RtMidi tests and runs every test;
+# then the whole suite once more in an AddressSanitizer + UndefinedBehaviorSanitizer build (clang),
+# and every fuzz target for a bounded time (BRINDLE_FUZZ_SECONDS each, default 30).
 set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh
-scripts/build.sh build
 
 jack_pid=""
 stop_jack() { [ -n "$jack_pid" ] && kill "$jack_pid" 2>/dev/null && wait "$jack_pid" 2>/dev/null; true; }
 trap stop_jack EXIT
-if command -v jackd >/dev/null; then
+if command -v jackd >/dev/null && ! jack_lsp >/dev/null 2>&1; then
   jackd --no-realtime -d dummy -r 48000 >/tmp/brindle-jackd.log 2>&1 &
   jack_pid=$!
-  sleep 1
+  for _ in 1 2 3 4 5 6 7 8 9 10; do jack_lsp >/dev/null 2>&1 && break; sleep 0.5; done
 fi
 
+echo "== build and test"
+scripts/build.sh build
 ctest --test-dir build --output-on-failure -j2 --timeout 600
+
+echo "== sanitizer build and test"
+CC=clang CXX=clang++ scripts/build.sh build-asan -DBRINDLE_FUZZ=ON -DBRINDLE_BENCHMARKS=OFF
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
+ctest --test-dir build-asan --output-on-failure -j2 --timeout 900
+
+echo "== fuzzing"
+scripts/run-fuzzers.sh build-asan "${BRINDLE_FUZZ_SECONDS:-30}"

@@ -1,0 +1,29 @@
+#include "CliRunner.h"
+
+#include <QProcess>
+
+CCliRunner::CCliRunner() : m_environment(QProcessEnvironment::systemEnvironment())
+{
+    m_environment.insert("BRINDLE_MIDI_API", "simulator");
+    for (const char *name : {"BRINDLE_SIM_MODEL", "BRINDLE_SIM_VERSION", "BRINDLE_SIM_MODE",
+                             "BRINDLE_SIM_DEVICES", "BRINDLE_SIM_FLASH"})
+        m_environment.remove(name);
+}
+
+SCliRun CCliRunner::Run(const QStringList &arguments) const
+{
+    QProcess process;
+    process.setProcessEnvironment(m_environment);
+    process.start(BRINDLE_CLI_PATH, arguments);
+    SCliRun run;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        run.err = "brindle-cli did not finish";
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}

@@ -1,0 +1,96 @@
+#include "BrindleQT.h"
+#include "ui_BrindleQT.h"
+
+#include <QEvent>
+#include <QGraphicsOpacityEffect>
+
+namespace {
+
+const char *const ICON_SONG = ":/BrindleQT/Resources/Pictures/tone.ico";
+const char *const ICON_EMPTY = ":/BrindleQT/Resources/Pictures/toneNone.ico";
+const int PROGRESS_EVENT_TYPE = 1008;
+const qreal FIRMWARE_PAGE_OPACITY = 0.5;
+const int SONG_PAGE = 0;
+const int FIRMWARE_PAGE = 1;
+
+} // namespace
+
+BrindleQT::BrindleQT(QWidget *parent)
+    : QMainWindow(nullptr), ui(new Ui::BrindleQTClass), m_pUSBPort(new CUSBPort), m_nOperation(OP_NONE),
+      m_nCurRow(-1), m_bDevChanged(false), m_bStopWatcher(false), m_nTimerId(0), m_bMonitorBusy(false),
+      m_pPreviousPresenter(SetMessagePresenter(&m_messageBoxPresenter))
+{
+    Q_UNUSED(parent);
+    // The images live in a static library, whose resource registration the linker would drop.
+    Q_INIT_RESOURCE(BrindleQT);
+    ui->setupUi(this);
+    ui->progressBar->hide();
+    ui->progressBar->setRange(0, 100);
+    // A child widget has no window opacity of its own; an effect is what dims a page.
+    auto *pEffect = new QGraphicsOpacityEffect(ui->m_tabFirmwareUpdate);
+    pEffect->setOpacity(FIRMWARE_PAGE_OPACITY);
+    ui->m_tabFirmwareUpdate->setGraphicsEffect(pEffect);
+    FixWindowSize();
+    QEvent::registerEventType(PROGRESS_EVENT_TYPE);
+    LoadIcons();
+    ApplyStyleSheet();
+    StartDeviceMonitor();
+}
+
+BrindleQT::~BrindleQT()
+{
+    StopDeviceMonitor();
+    m_pUSBPort->Disconnect();
+    SetMessagePresenter(m_pPreviousPresenter);
+}
+
+// The fixed-size hint acts on one desktop platform only; the fixed size holds on all of them.
+void BrindleQT::FixWindowSize()
+{
+    setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
+    setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(size());
+}
+
+void BrindleQT::LoadIcons()
+{
+    m_iconSong.addFile(QString::fromLatin1(ICON_SONG), QSize(), QIcon::Normal, QIcon::On);
+    m_iconEmpty.addFile(QString::fromLatin1(ICON_EMPTY), QSize(), QIcon::Normal, QIcon::On);
+}
+
+void BrindleQT::ApplyStyleSheet()
+{
+    const QString separator = QString(8, QLatin1Char('\t')) + QLatin1Char(' ');
+    setStyleSheet(QStringLiteral("QWidget#song{background-image: url(Bg1.jpg);}") + separator +
+                  QStringLiteral("QWidget#m_tabFirmwareUpdate{background-image: url(Bg3.jpg);}") + separator +
+                  QStringLiteral("QMainWindow{background-image: url(Bg2.jpg);}"));
+}
+
+void BrindleQT::BeginOperation(int32_t nOperation)
+{
+    ui->progressBar->setValue(0);
+    ui->progressBar->show();
+    m_nOperation = nOperation;
+    ui->propSheet->setTabEnabled(nOperation == OP_UPDATE_FIRMWARE ? SONG_PAGE : FIRMWARE_PAGE, false);
+}
+
+void BrindleQT::EndOperation()
+{
+    ui->progressBar->hide();
+    if (m_nOperation == OP_UPLOAD || m_nOperation == OP_DOWNLOAD)
+        ui->propSheet->setTabEnabled(FIRMWARE_PAGE, true);
+    else if (m_nOperation == OP_UPDATE_FIRMWARE)
+        ui->propSheet->setTabEnabled(SONG_PAGE, true);
+    m_nOperation = OP_NONE;
+}
+
+void BrindleQT::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event);
+}
+
+// The close event stays accepted, so closing the window ends the event loop.
+void BrindleQT::closeEvent(QCloseEvent *event)
+{
+    Q_UNUSED(event);
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "CMessageBoxPresenter.h"
+#include "CUSBPort.h"
+
+#include <QIcon>
+#include <QMainWindow>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+namespace Ui {
+class BrindleQTClass;
+}
+
+// The long operation in progress; at most one runs at a time.
+enum : int32_t {
+    OP_UPLOAD = 0,
+    OP_DOWNLOAD = 1,
+    OP_UPDATE_FIRMWARE = 2,
+    OP_NONE = 3,
+};
+
+// The main window: owns the device link and every long-lived object, and carries the commands as
+// slots. Long operations run synchronously inside their slot and keep the window alive by
+// processing events; m_nOperation keeps a second one from starting meanwhile.
+class BrindleQT : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit BrindleQT(QWidget *parent = nullptr);
+    ~BrindleQT() override;
+
+    // Operation bookkeeping: value 0 and shown bar, the kind noted, the other command group's page disabled.
+    void BeginOperation(int32_t nOperation);
+    void EndOperation();
+    int32_t Operation() const { return m_nOperation; }
+    int32_t CurrentRow() const { return m_nCurRow; }
+    CUSBPort &USBPort() { return *m_pUSBPort; }
+
+protected slots:
+    void OnOpenFirmwareFile();
+    void OnUpdateFirmware();
+    void OnUploadSong();
+    void OnDownloadSong();
+    void OnDeleteSong();
+    void currentRowChanged(int currentRow);
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+    void customEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void LoadIcons();
+    void ApplyStyleSheet();
+    void FixWindowSize();
+
+    // Connection monitor.
+    void StartDeviceMonitor();
+    void StopDeviceMonitor();
+    void OnDeviceTimer();
+    void DetectDevice();
+    bool TryPortPair(uint32_t nOutput, uint32_t nInput);
+    void OnConnectionChanged(bool bConnected);
+    void UpdateWindowTitle();
+    void EnableCommandButtons(bool bEnabled);
+
+    int ProgressValue(int64_t pos, int64_t total) const;
+
+    std::unique_ptr<Ui::BrindleQTClass> ui;
+    std::unique_ptr<CUSBPort> m_pUSBPort;
+    int32_t m_nOperation;
+    int32_t m_nCurRow;
+    QIcon m_iconSong;
+    QIcon m_iconEmpty;
+    std::unique_ptr<std::thread> m_pThread;
+    std::atomic<bool> m_bDevChanged;
+    std::atomic<bool> m_bStopWatcher;
+    int m_nTimerId;
+    bool m_bMonitorBusy;
+    CMessageBoxPresenter m_messageBoxPresenter;
+    CMessagePresenter *m_pPreviousPresenter;
+};

@@ -1,0 +1,6 @@
+#include "BrindleQT.h"
+
+void BrindleQT::currentRowChanged(int currentRow)
+{
+    Q_UNUSED(currentRow);
+}

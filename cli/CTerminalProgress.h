@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CEventBase.h"
+
 #include <QObject>
 
 // Shows the progress events of long device work as a percentage on stderr, when stderr is a

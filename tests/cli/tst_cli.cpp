@@ -51,7 +51,7 @@ private slots:
         cli.Set("BRINDLE_SIM_MODE", mode);
         const SCliRun run = cli.Run({"info"});
         QCOMPARE(run.exitCode, exitCode);
-        QVERIFY2(run.out.startsWith(expected), qPrintable(run.out + run.err));
+        QVERIFY2(expected.isEmpty() || run.out.startsWith(expected), qPrintable(run.out + run.err));
         if (mode == "raw")
             QVERIFY(run.err.contains(
                 "You should enter update mode first! For how to enter update mode, please refer "

@@ -1,0 +1,51 @@
+#include "CFirmwarePackage.h"
+#include "CFirmwareUpdate.h"
+#include "CTerminalProgress.h"
+#include "CUSBPort.h"
+#include "CliCommands.h"
+#include "CliDevice.h"
+
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+// The erase phase reports 0..80 directly; the write's events move the rest of the way to 100.
+class CUpdateBar : public CTerminalProgress, public CUpdateProgress {
+public:
+    explicit CUpdateBar(bool quiet) : CTerminalProgress(quiet) {}
+    void SetBar(int value) override { Show(value); }
+
+protected:
+    void customEvent(QEvent *event) override
+    {
+        if (event->type() != CEventBase::EVENT_TYPE)
+            return;
+        const auto *progress = static_cast<CEventBase *>(event);
+        if (progress->total > 0)
+            Show(int(80 + progress->pos * 20 / progress->total));
+    }
+};
+
+int RunUpdate(const SCliOptions &options)
+{
+    if (options.arguments.size() != 1) {
+        std::fprintf(stderr, "usage: brindle-cli update PACKAGE.dat\n");
+        return EXIT_USAGE;
+    }
+    const QString path = options.arguments[0];
+    if (!QFileInfo(path).isFile()) {
+        std::fprintf(stderr, "brindle-cli: no such file: %s\n", qPrintable(path));
+        return EXIT_USAGE;
+    }
+    CUSBPort port;
+    const int status = ConnectCliDevice(options, port);
+    if (status != EXIT_OK)
+        return status;
+    CFirmwarePackage package;
+    CUpdateBar bar(options.quiet);
+    return CFirmwareUpdate(port, package, bar, &bar).Run(path) ? EXIT_OK : EXIT_FAILED;
+}
+} // namespace
+
+BRINDLE_CLI_COMMAND("update", RunUpdate);

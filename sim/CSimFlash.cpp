@@ -1,0 +1,183 @@
+#include "CSimFlash.h"
+
+#include <fstream>
+
+namespace {
+const uint64_t ADDRESS_SPACE = uint64_t(1) << 32;
+const char FILE_MAGIC[8] = {'B', 'R', 'S', 'F', 'L', 'A', 'S', '1'};
+
+uint64_t RangeEnd(uint32_t address, uint32_t length)
+{
+    return std::min<uint64_t>(uint64_t(address) + length, ADDRESS_SPACE);
+}
+} // namespace
+
+CSimFlash::CSimFlash()
+{
+    // Area 0 holds the identity block and the song-file flag sectors, 2048 bytes apart.
+    m_eraseSizes[0] = 2048;
+}
+
+void CSimFlash::SetEraseSize(uint8_t area, uint32_t size)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_eraseSizes[area] = size == 0 ? DEFAULT_ERASE_SIZE : size;
+}
+
+uint32_t CSimFlash::EraseSize(uint8_t area) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto found = m_eraseSizes.find(area);
+    return found == m_eraseSizes.end() ? DEFAULT_ERASE_SIZE : found->second;
+}
+
+uint8_t *CSimFlash::WritableByte(uint8_t area, uint64_t address)
+{
+    std::vector<uint8_t> &chunk = m_chunks[Key(area, address)];
+    if (chunk.empty())
+        chunk.assign(CHUNK_SIZE, 0xFF);
+    return &chunk[address % CHUNK_SIZE];
+}
+
+uint8_t CSimFlash::ByteAt(uint8_t area, uint64_t address) const
+{
+    const auto found = m_chunks.find(Key(area, address));
+    return found == m_chunks.end() ? 0xFF : found->second[address % CHUNK_SIZE];
+}
+
+void CSimFlash::FillErased(uint8_t area, uint64_t start, uint64_t end)
+{
+    for (uint64_t address = start; address < end;) {
+        const uint64_t chunkEnd = std::min(end, (address / CHUNK_SIZE + 1) * CHUNK_SIZE);
+        const auto found = m_chunks.find(Key(area, address));
+        if (found != m_chunks.end()) {
+            if (address % CHUNK_SIZE == 0 && chunkEnd - address == CHUNK_SIZE)
+                m_chunks.erase(found);
+            else
+                std::fill(found->second.begin() + address % CHUNK_SIZE,
+                          found->second.begin() + (chunkEnd - 1) % CHUNK_SIZE + 1, 0xFF);
+        }
+        address = chunkEnd;
+    }
+}
+
+void CSimFlash::Erase(uint8_t area, uint32_t address)
+{
+    const uint32_t size = EraseSize(area);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const uint64_t start = address - address % size;
+    FillErased(area, start, std::min<uint64_t>(start + size, ADDRESS_SPACE));
+    m_operations.push_back({SIM_FLASH_ERASE, area, uint32_t(start), size});
+}
+
+void CSimFlash::Program(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const uint64_t end = RangeEnd(address, length);
+    bool faulted = false;
+    for (uint64_t at = address; at < end; ++at) {
+        uint8_t *byte = WritableByte(area, at);
+        const uint8_t wanted = data[at - address];
+        if ((*byte & wanted) != wanted && !faulted) {
+            m_faults.push_back({area, uint32_t(at), *byte, wanted});
+            faulted = true;
+        }
+        *byte &= wanted;
+    }
+    m_operations.push_back({SIM_FLASH_PROGRAM, area, address, length});
+}
+
+std::vector<uint8_t> CSimFlash::Read(uint8_t area, uint32_t address, uint32_t length) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<uint8_t> bytes;
+    const uint64_t end = RangeEnd(address, length);
+    bytes.reserve(size_t(end - address));
+    for (uint64_t at = address; at < end; ++at)
+        bytes.push_back(ByteAt(area, at));
+    return bytes;
+}
+
+uint16_t CSimFlash::Sum(uint8_t area, uint32_t address, uint32_t length) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    uint32_t sum = 0;
+    const uint64_t end = RangeEnd(address, length);
+    for (uint64_t at = address; at < end;) {
+        const uint64_t chunkEnd = std::min(end, (at / CHUNK_SIZE + 1) * CHUNK_SIZE);
+        const auto found = m_chunks.find(Key(area, at));
+        if (found == m_chunks.end()) {
+            sum += uint32_t((chunkEnd - at) * 0xFF);
+        } else {
+            for (uint64_t i = at; i < chunkEnd; ++i)
+                sum += found->second[i % CHUNK_SIZE];
+        }
+        at = chunkEnd;
+    }
+    return uint16_t(sum);
+}
+
+void CSimFlash::Poke(uint8_t area, uint32_t address, const std::vector<uint8_t> &bytes)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const uint64_t end = RangeEnd(address, uint32_t(bytes.size()));
+    for (uint64_t at = address; at < end; ++at)
+        *WritableByte(area, at) = bytes[at - address];
+}
+
+std::vector<SFlashFault> CSimFlash::Faults() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_faults;
+}
+
+std::vector<SSimFlashOperation> CSimFlash::Operations() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_operations;
+}
+
+void CSimFlash::ClearLog()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_faults.clear();
+    m_operations.clear();
+}
+
+// File: magic, chunk count, then per chunk its 8-byte key and CHUNK_SIZE bytes (host order:
+// the file only carries a simulated flash between runs on one machine).
+bool CSimFlash::Save(const std::string &path) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    const uint64_t count = m_chunks.size();
+    file.write(FILE_MAGIC, sizeof FILE_MAGIC);
+    file.write(reinterpret_cast<const char *>(&count), sizeof count);
+    for (const auto &chunk : m_chunks) {
+        file.write(reinterpret_cast<const char *>(&chunk.first), sizeof chunk.first);
+        file.write(reinterpret_cast<const char *>(chunk.second.data()), CHUNK_SIZE);
+    }
+    return bool(file);
+}
+
+bool CSimFlash::Load(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    char magic[sizeof FILE_MAGIC] = {};
+    uint64_t count = 0;
+    if (!file.read(magic, sizeof magic) || !std::equal(magic, magic + sizeof magic, FILE_MAGIC) ||
+        !file.read(reinterpret_cast<char *>(&count), sizeof count))
+        return false;
+    std::map<ChunkKey, std::vector<uint8_t>> chunks;
+    for (uint64_t i = 0; i < count; ++i) {
+        ChunkKey key = 0;
+        std::vector<uint8_t> bytes(CHUNK_SIZE);
+        if (!file.read(reinterpret_cast<char *>(&key), sizeof key) ||
+            !file.read(reinterpret_cast<char *>(bytes.data()), CHUNK_SIZE))
+            return false;
+        chunks[key] = std::move(bytes);
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_chunks = std::move(chunks);
+    return true;
+}

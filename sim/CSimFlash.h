@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <vector>
+
+enum ESimFlashOperationKind { SIM_FLASH_ERASE, SIM_FLASH_PROGRAM };
+
+struct SSimFlashOperation {
+    ESimFlashOperationKind kind;
+    uint8_t area;
+    uint32_t address;
+    uint32_t length;
+};
+
+// A write that needed a bit set on flash that was not erased there.
+struct SFlashFault {
+    uint8_t area;
+    uint32_t address;
+    uint8_t oldByte;
+    uint8_t wantedByte;
+};
+
+// The looper's flash: one 32-bit address space per memory area, stored sparsely in chunks that
+// exist only once written, so erased bytes (0xFF) cost nothing. Erasing sets a whole sector to
+// 0xFF; programming can only clear bits, as real NOR flash does. Safe to use from any thread.
+class CSimFlash {
+public:
+    static constexpr uint32_t CHUNK_SIZE = 4096;
+    static constexpr uint32_t DEFAULT_ERASE_SIZE = 4096;
+
+    CSimFlash();
+
+    void SetEraseSize(uint8_t area, uint32_t size);
+    uint32_t EraseSize(uint8_t area) const;
+    void Erase(uint8_t area, uint32_t address);
+    void Program(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length);
+    std::vector<uint8_t> Read(uint8_t area, uint32_t address, uint32_t length) const;
+    uint16_t Sum(uint8_t area, uint32_t address, uint32_t length) const;
+    // Sets bytes directly, for test set-up and the identity block: no flash rules, no log entry.
+    void Poke(uint8_t area, uint32_t address, const std::vector<uint8_t> &bytes);
+
+    std::vector<SFlashFault> Faults() const;
+    std::vector<SSimFlashOperation> Operations() const;
+    void ClearLog();
+
+    bool Save(const std::string &path) const;
+    bool Load(const std::string &path);
+
+private:
+    using ChunkKey = uint64_t;
+    static ChunkKey Key(uint8_t area, uint64_t address)
+    {
+        return (uint64_t(area) << 32) | (address / CHUNK_SIZE);
+    }
+    uint8_t *WritableByte(uint8_t area, uint64_t address);
+    uint8_t ByteAt(uint8_t area, uint64_t address) const;
+    void FillErased(uint8_t area, uint64_t start, uint64_t end);
+
+    mutable std::mutex m_mutex;
+    std::map<ChunkKey, std::vector<uint8_t>> m_chunks;
+    std::map<uint8_t, uint32_t> m_eraseSizes;
+    std::vector<SFlashFault> m_faults;
+    std::vector<SSimFlashOperation> m_operations;
+};

@@ -1,0 +1,99 @@
+#include "MidiBackendChoice.h"
+
+#include "CRtMidiBackend.h"
+#include "CSimBus.h"
+#include "CSimulatorBackend.h"
+
+#include <QStringList>
+
+namespace {
+
+QString Variable(const char *name, const QString &fallback)
+{
+    const QString value = qEnvironmentVariable(name);
+    return value.isEmpty() ? fallback : value;
+}
+
+bool ParseVersion(const QString &text, uint32_t &version)
+{
+    const QStringList parts = text.split('.');
+    if (parts.size() != 3)
+        return false;
+    version = 0;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const uint32_t number = part.toUInt(&ok);
+        if (!ok || number > 255)
+            return false;
+        version = (version << 8) | number;
+    }
+    return true;
+}
+
+bool ParseMode(const QString &text, SSimDeviceConfig &config)
+{
+    if (text == "normal")
+        config.mode = SIM_MODE_NORMAL;
+    else if (text == "raw")
+        config.mode = SIM_MODE_RAW;
+    else if (text == "silent")
+        config.mode = SIM_MODE_SILENT;
+    else if (text == "unreadable")
+        config.identityReadable = false;
+    else
+        return false;
+    return true;
+}
+
+bool SimulatedDevices(QString &errorText)
+{
+    SSimDeviceConfig config;
+    bool modelOk = false;
+    bool countOk = false;
+    config.productId = Variable("BRINDLE_SIM_MODEL", "10003").toUInt(&modelOk);
+    const int count = Variable("BRINDLE_SIM_DEVICES", "1").toInt(&countOk);
+    const QString version = Variable("BRINDLE_SIM_VERSION", "1.2.3");
+    const QString mode = Variable("BRINDLE_SIM_MODE", "normal");
+    if (!modelOk || !countOk || count < 0 || count > 16 || !ParseVersion(version, config.firmwareVersion) ||
+        !ParseMode(mode, config)) {
+        errorText =
+            QStringLiteral("bad simulator setting: BRINDLE_SIM_MODEL=%1 BRINDLE_SIM_VERSION=%2 "
+                           "BRINDLE_SIM_MODE=%3 BRINDLE_SIM_DEVICES=%4 (see README)")
+                .arg(Variable("BRINDLE_SIM_MODEL", ""), version, mode, Variable("BRINDLE_SIM_DEVICES", ""));
+        return false;
+    }
+    CSimBus::Instance().Clear();
+    for (int i = 0; i < count; ++i) {
+        SSimDeviceConfig device = config;
+        if (i == 0)
+            device.flashFile = qEnvironmentVariable("BRINDLE_SIM_FLASH").toStdString();
+        else
+            device.portName += " " + std::to_string(i + 1);
+        CSimBus::Instance().Attach(std::make_shared<CSimDevice>(device));
+    }
+    SetMidiBackend(std::make_shared<CSimulatorBackend>());
+    return true;
+}
+
+} // namespace
+
+bool ChooseMidiBackend(const QString &name, QString &errorText)
+{
+    if (name.isEmpty())
+        return true;
+    if (name == "simulator")
+        return SimulatedDevices(errorText);
+    const RtMidi::Api api = RtMidi::getCompiledApiByName(name.toStdString());
+    if (api == RtMidi::UNSPECIFIED || name == "dummy") {
+        errorText =
+            QStringLiteral("unknown MIDI API \"%1\" (alsa, jack, core, winmm or simulator)").arg(name);
+        return false;
+    }
+    SetMidiBackend(std::make_shared<CRtMidiBackend>(api));
+    return true;
+}
+
+bool InstallMidiBackendFromEnvironment(QString &errorText)
+{
+    return ChooseMidiBackend(qEnvironmentVariable("BRINDLE_MIDI_API"), errorText);
+}

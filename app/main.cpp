@@ -1,10 +1,17 @@
 #include "BrindleQT.h"
+#include "Messages.h"
+#include "MidiBackendChoice.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    QString strError;
+    if (!InstallMidiBackendFromEnvironment(strError)) {
+        ShowMessage(strError);
+        return 2;
+    }
     BrindleQT *pWindow = new BrindleQT;
     pWindow->show();
     const int nResult = application.exec();

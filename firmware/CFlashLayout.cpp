@@ -104,10 +104,10 @@ QString CFlashLayout::SectorProblem(const QString &strGroup, uint32_t area, uint
     if (area > MAX_AREA)
         return QString::asprintf("%s TYPE %u is not a memory area of the device (0..%u)", group, area,
                                  MAX_AREA);
-    if (end <= start)
-        return QString::asprintf("%s end address is not above its start address", group);
     if (size == 0)
         return QString::asprintf("%s sector size is 0", group);
+    if (end <= start)
+        return QString::asprintf("%s end address is not above its start address", group);
     const uint64_t count = (uint64_t(end) - start + size - 1) / size;
     if (start + count * size > ADDRESS_SPACE)
         return QString::asprintf("%s sectors run past the end of the address space", group);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CFirmwarePackage.h"
 #include "CMessageBoxPresenter.h"
 #include "CUSBPort.h"
 
@@ -72,6 +73,7 @@ private:
 
     std::unique_ptr<Ui::BrindleQTClass> ui;
     std::unique_ptr<CUSBPort> m_pUSBPort;
+    CFirmwarePackage m_firmware;
     int32_t m_nOperation;
     int32_t m_nCurRow;
     QIcon m_iconSong;

@@ -20,6 +20,13 @@ bool InstallBackend(const SCliOptions &options, QString &errorText)
         return ChooseMidiBackend(options.api, errorText);
     return InstallMidiBackendFromEnvironment(errorText);
 }
+// Debug lines are for developers; the terminal shows them only when BRINDLE_DEBUG is set.
+void QuietDebugLines(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtDebugMsg && qEnvironmentVariableIsEmpty("BRINDLE_DEBUG"))
+        return;
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
 } // namespace
 
 std::map<QString, CliCommand> &CliCommandTable()
@@ -31,6 +38,7 @@ std::map<QString, CliCommand> &CliCommandTable()
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
+    qInstallMessageHandler(&QuietDebugLines);
     CStderrPresenter presenter;
     SetMessagePresenter(&presenter);
 

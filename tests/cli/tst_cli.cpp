@@ -1,4 +1,7 @@
+#include "CPackageBuilder.h"
 #include "CliRunner.h"
+
+#include <QTemporaryDir>
 
 #include <QtTest>
 
@@ -68,6 +71,55 @@ private slots:
         QCOMPARE(missing.exitCode, 3);
         QVERIFY(missing.err.contains("No MIDI input port named \"Nothing Here\""));
         QCOMPARE(cli.Run({"info"}).exitCode, 0);
+    }
+
+    void inspectShowsWhatAPackageHolds()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("two.dat");
+        QVERIFY(CPackageBuilder("10004")
+                    .AddItem(CPackageBuilder::LayoutText(2, 0x10000, 16, 4096),
+                             CPackageBuilder::PatternImage(10000, 1))
+                    .AddItem("; no groups\n", CPackageBuilder::PatternImage(300, 2))
+                    .Write(path));
+        const SCliRun run = CCliRunner().Run({"inspect", path});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out,
+                 QString("Product:  10004\nItems:    2\n"
+                         "Item 1\n  layout: area 2, start 0x00010000, 16 sectors, total size 65536 bytes\n"
+                         "  image:  10000 bytes decoded\n"
+                         "Item 2\n  layout: no sectors\n  image:  300 bytes decoded\n"));
+
+        const QString broken = dir.filePath("broken.dat");
+        QVERIFY(CPackageBuilder("10004").CorruptHeaderByte(123).Write(broken));
+        const SCliRun refused = CCliRunner().Run({"inspect", broken});
+        QCOMPARE(refused.exitCode, 1);
+        QCOMPARE(refused.err, QString("File header checksum Error\n"));
+    }
+
+    void updateProgramsTheSimulatedLooper()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fw.dat");
+        QVERIFY(CPackageBuilder("10003")
+                    .AddItem(CPackageBuilder::LayoutText(2, 0x10000, 16, 4096),
+                             CPackageBuilder::PatternImage(10000, 1))
+                    .Write(path));
+        SCliRun run = CCliRunner().Run({"update", path});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QString("M_SUCCESS\n"));
+
+        QVERIFY(CPackageBuilder("10002")
+                    .AddItem(CPackageBuilder::LayoutText(2, 0x10000, 16, 4096), "x")
+                    .Write(path));
+        run = CCliRunner().Run({"update", path});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QString("File not match the connected device,please confirm\n"));
+
+        CCliRunner silent;
+        silent.Set("BRINDLE_SIM_MODE", "silent");
+        QCOMPARE(silent.Run({"update", path}).exitCode, 3);
+        QCOMPARE(CCliRunner().Run({"update", dir.filePath("missing.dat")}).exitCode, 2);
     }
 
     void usageErrors_data()

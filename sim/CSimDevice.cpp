@@ -64,7 +64,7 @@ void CSimDevice::WriteIdentity()
     Put32(identity, m_config.firmwareVersion);
     Put32(identity, m_config.productId);
     Put32(identity, m_config.reservedId);
-    Put32(identity, 0xFFFFFFFF);
+    Put32(identity, 0);
     m_flash.Poke(0, IDENTITY_ADDRESS, identity);
 }
 

@@ -1,0 +1,161 @@
+#include "CSimBus.h"
+#include "CSimulatorBackend.h"
+#include "HexBytes.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <thread>
+
+namespace {
+SimBytes Wire(const QString &hex)
+{
+    return BytesFromHex(hex);
+}
+} // namespace
+
+// The simulator checked by itself with hand-made wire bytes, so that it is an honest instrument.
+class TestSimulator : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { CSimBus::Instance().Clear(); }
+
+    void flashOnlyClearsBits()
+    {
+        CSimFlash flash;
+        flash.SetEraseSize(1, 0x20000);
+        QCOMPARE(HexBytes(flash.Read(1, 0x7FFFFFF0, 2)), QString("FF FF"));
+        const uint8_t first[] = {0x0F, 0xF0};
+        flash.Program(1, 0x20010, first, 2);
+        QVERIFY(flash.Faults().empty());
+        const uint8_t second[] = {0x01, 0xFF};
+        flash.Program(1, 0x20010, second, 2);
+        QCOMPARE(HexBytes(flash.Read(1, 0x20010, 2)), QString("01 F0"));
+        QCOMPARE(flash.Faults().size(), size_t(1));
+        QCOMPARE(flash.Faults()[0].address, 0x20011u);
+        QCOMPARE(flash.Faults()[0].oldByte, uint8_t(0xF0));
+
+        flash.Erase(1, 0x3FFFF);
+        QCOMPARE(HexBytes(flash.Read(1, 0x20010, 2)), QString("FF FF"));
+        QCOMPARE(flash.Operations().back().address, 0x20000u);
+        QCOMPARE(flash.Operations().back().length, 0x20000u);
+        QCOMPARE(flash.Sum(1, 0x20000, 4), uint16_t(4 * 0xFF));
+    }
+
+    void flashSurvivesSaveAndLoad()
+    {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("flash.bin").toStdString();
+        CSimFlash flash;
+        flash.Poke(3, 0xFFFFFFFE, {0x12, 0x34, 0x56});
+        QVERIFY(flash.Save(path));
+        CSimFlash loaded;
+        QVERIFY(loaded.Load(path));
+        QCOMPARE(HexBytes(loaded.Read(3, 0xFFFFFFFD, 4)), QString("FF 12 34"));
+    }
+
+    void answersTheProtocolWorkedExamples()
+    {
+        CSimDevice device(SSimDeviceConfig{});
+        const auto probe = device.HandleMessage(Wire("F0 00 32 45 00 00 00 40 7F F7"));
+        QCOMPARE(probe.size(), size_t(1));
+        QCOMPARE(probe[0].size(), size_t(2 + (34 * 8 + 6) / 7));
+
+        const auto identity = device.HandleMessage(PackedOf("00 59 23 08 00 00 00 80 21 00 00 10 00 00 4E"));
+        QCOMPARE(
+            HexBytes(SimWire::UnpackBody(identity.at(0))),
+            QString(
+                "00 59 23 18 00 00 00 80 21 00 00 10 00 00 03 02 01 00 13 27 00 00 00 00 00 00 00 00 00 00 "
+                "0E"));
+        // A frame with a wrong checksum is refused with status 1.
+        const auto refused = device.HandleMessage(PackedOf("00 59 21 05 00 00 01 00 00 01 00 FE"));
+        QCOMPARE(HexBytes(SimWire::UnpackBody(refused.at(0))), QString("00 59 00 01 00 00 01 FE"));
+        QCOMPARE(device.Requests().size(), size_t(3));
+        QCOMPARE(device.Requests()[1].address, 0x2180u);
+    }
+
+    void rawModeAnswersEchoAndRegisters()
+    {
+        SSimDeviceConfig config;
+        config.mode = SIM_MODE_RAW;
+        config.productId = 10004;
+        CSimDevice device(config);
+        QVERIFY(device.HandleMessage(Wire("F0 00 32 45 00 00 00 40 7F F7")).empty());
+        QCOMPARE(HexBytes(device.HandleMessage(Wire("F0 59 12 00 34 F7")).at(0)),
+                 QString("F0 59 12 00 34 F7"));
+        // Product 10004 is 0x2714: register 0x17 holds 0x14.
+        QCOMPARE(HexBytes(device.HandleMessage(Wire("F0 59 17 00 00 F7")).at(0)),
+                 QString("F0 59 17 04 01 F7"));
+    }
+
+    void faultsFireOnTheNamedRequest()
+    {
+        CSimDevice device(SSimDeviceConfig{});
+        device.SetFault({SIM_FAULT_ERROR_STATUS, 2, 0x21, false, 0});
+        const SimBytes erase = PackedOf("00 59 21 05 00 00 01 00 00 02 00 FC");
+        QCOMPARE(StatusOf(device.HandleMessage(erase)), uint8_t(0x00));
+        QCOMPARE(StatusOf(device.HandleMessage(PackedOf("00 59 11 00 00 00 FF"))), uint8_t(0x11));
+        device.Flash().ClearLog();
+        QCOMPARE(StatusOf(device.HandleMessage(erase)), uint8_t(0x01));
+        QVERIFY(device.Flash().Operations().empty());
+        QCOMPARE(StatusOf(device.HandleMessage(erase)), uint8_t(0x00));
+    }
+
+    void backendDeliversFromItsOwnThread()
+    {
+        auto device = std::make_shared<CSimDevice>(SSimDeviceConfig{});
+        CSimBus::Instance().Attach(device);
+        CSimBus::Instance().AddLonePort("Lonely", true);
+        CSimulatorBackend backend;
+        auto input = backend.CreateInput("test", 100);
+        auto output = backend.CreateOutput("test");
+        QCOMPARE(input->getPortCount(), 2u);
+        QCOMPARE(output->getPortCount(), 1u);
+        QCOMPARE(input->getPortName(1), std::string("Lonely"));
+        QVERIFY_EXCEPTION_THROWN(output->openPort(1, "x"), RtMidiError);
+
+        static std::thread::id callbackThread;
+        static std::atomic<int> calls(0);
+        input->setCallback(
+            [](double, std::vector<unsigned char> *, void *) {
+                callbackThread = std::this_thread::get_id();
+                ++calls;
+            },
+            nullptr);
+        input->openPort(0, "in");
+        output->openPort(0, "out");
+        const SimBytes probe = Wire("F0 00 32 45 00 00 00 40 7F F7");
+        output->sendMessage(probe.data(), probe.size());
+        QVERIFY(!CSimBus::Instance().Idle());
+        QTRY_VERIFY(CSimBus::Instance().Idle());
+        QCOMPARE(calls.load(), 1);
+        QVERIFY(callbackThread != std::this_thread::get_id());
+
+        CSimBus::Instance().Unplug(device);
+        QCOMPARE(output->getPortCount(), 0u);
+        QVERIFY_EXCEPTION_THROWN(output->sendMessage(probe.data(), probe.size()), RtMidiError);
+        CSimBus::Instance().Replug(device);
+        QCOMPARE(output->getPortCount(), 1u);
+    }
+
+    void idleClockRunsFastOnlyWhenNothingIsPending()
+    {
+        const uint64_t start = SimulatedIdleMilliseconds();
+        for (int i = 0; i < 30000; ++i)
+            SimulatedIdleMilliseconds();
+        QVERIFY(SimulatedIdleMilliseconds() - start >= 30000);
+    }
+
+private:
+    static SimBytes PackedOf(const QString &frame) { return SimWire::PackedMessage(BytesFromHex(frame)); }
+    // Status byte of a status reply, or the command byte of any other reply.
+    static uint8_t StatusOf(const std::vector<SimBytes> &replies)
+    {
+        const SimBytes body = SimWire::UnpackBody(replies.at(0));
+        return body[2] == 0x00 ? body[6] : body[2];
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimulator)
+#include "tst_simulator.moc"

@@ -1,5 +1,7 @@
 #include "CMidiLink.h"
 #include "CRtMidiBackend.h"
+#include "CSimJackBridge.h"
+#include "CUSBPort.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -106,6 +108,37 @@ private slots:
         QVERIFY(std::equal(body.begin(), body.end(), received.begin()));
         QCOMPARE(echo.Sizes(), std::vector<size_t>{5871});
         QCOMPARE(link.DroppedMessages(), 0u);
+    }
+
+    void deviceExchangesThroughJack()
+    {
+        SetMidiBackend(std::make_shared<CRtMidiBackend>(RtMidi::UNIX_JACK));
+        auto device = std::make_shared<CSimDevice>(SSimDeviceConfig());
+        CSimJackBridge bridge(device);
+        std::string error;
+        QVERIFY2(bridge.Open(error), error.c_str());
+        auto probeOut = MidiBackend()->CreateOutput("probe");
+        auto probeIn = MidiBackend()->CreateInput("probe", 100);
+        const int output = PortIndex(
+            probeOut->getPortCount(), [&](unsigned i) { return probeOut->getPortName(i); }, "looper in");
+        const int input = PortIndex(
+            probeIn->getPortCount(), [&](unsigned i) { return probeIn->getPortName(i); }, "looper out");
+        QVERIFY(output >= 0 && input >= 0);
+
+        CUSBPort port;
+        QVERIFY2(port.Connect(uint32_t(output) << 16 | uint32_t(input)), qPrintable(port.GetLastErrorText()));
+        QCOMPARE(int(port.State()), int(LINK_NORMAL));
+        QCOMPARE(port.Identity().productId, 10003u);
+
+        std::vector<uint8_t> data(12000);
+        for (size_t i = 0; i < data.size(); ++i)
+            data[i] = uint8_t(i * 11 + 1);
+        QVERIFY(port.EraseSector(1, 0));
+        QCOMPARE(port.WriteVerify(1, 0, data.data(), uint32_t(data.size()), nullptr), int(WRITE_RESULT_OK));
+        QCOMPARE(device->Flash().Read(1, 0, uint32_t(data.size())), data);
+        std::vector<uint8_t> back(data.size());
+        QVERIFY(port.ReadData(1, 0, back.data(), uint32_t(back.size())));
+        QCOMPARE(back, data);
     }
 
 private:

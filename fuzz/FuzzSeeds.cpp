@@ -38,5 +38,7 @@ std::map<std::string, SeedMaker> SeedMakers()
     return {
         {"fuzz_link_receive", &MakeLinkReceiveSeeds},
         {"fuzz_usbport_replies", &MakeUSBPortReplySeeds},
+        {"fuzz_firmware_package", &MakeFirmwarePackageSeeds},
+        {"fuzz_flash_layout", &MakeFlashLayoutSeeds},
     };
 }

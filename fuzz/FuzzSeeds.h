@@ -32,3 +32,5 @@ std::vector<uint8_t> ReplyFrame(uint8_t command, const std::vector<uint8_t> &pay
 
 void MakeLinkReceiveSeeds(CSeedWriter &writer);
 void MakeUSBPortReplySeeds(CSeedWriter &writer);
+void MakeFirmwarePackageSeeds(CSeedWriter &writer);
+void MakeFlashLayoutSeeds(CSeedWriter &writer);

@@ -22,7 +22,7 @@ ctest --test-dir build --output-on-failure -j2 --timeout 600
 
 echo "== sanitizer build and test"
 CC=clang CXX=clang++ scripts/build.sh build-asan -DBRINDLE_FUZZ=ON -DBRINDLE_BENCHMARKS=OFF
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
 ctest --test-dir build-asan --output-on-failure -j2 --timeout 900

@@ -31,6 +31,8 @@ BrindleQT::BrindleQT(QWidget *parent)
     pEffect->setOpacity(FIRMWARE_PAGE_OPACITY);
     ui->m_tabFirmwareUpdate->setGraphicsEffect(pEffect);
     FixWindowSize();
+    // The download clip starts empty, 16-bit mono at 12000 Hz, until a file is loaded into it.
+    m_wave.SetFormat(1, 12000, 16);
     QEvent::registerEventType(PROGRESS_EVENT_TYPE);
     LoadIcons();
     ApplyStyleSheet();

@@ -3,6 +3,7 @@
 #include "CFirmwarePackage.h"
 #include "CMessageBoxPresenter.h"
 #include "CUSBPort.h"
+#include "CWave.h"
 
 #include <QIcon>
 #include <QMainWindow>
@@ -73,6 +74,7 @@ private:
 
     std::unique_ptr<Ui::BrindleQTClass> ui;
     std::unique_ptr<CUSBPort> m_pUSBPort;
+    CWave m_wave;
     CFirmwarePackage m_firmware;
     int32_t m_nOperation;
     int32_t m_nCurRow;

@@ -77,7 +77,8 @@ bool CWave::Load(const QString &strPath)
         ShowMessage(QStringLiteral("Open file failed"));
         return false;
     }
-    const QByteArray name = file.fileName().toLatin1();
+    // The message functions decode %s as UTF-8, so the name goes in as UTF-8 to stay readable.
+    const QByteArray name = file.fileName().toUtf8();
     WaveFormat loaded;
     uint32_t dataSize = 0;
     return ReadChunks(file, name, loaded, dataSize) && ReadSamples(file, name, loaded, dataSize);

@@ -118,7 +118,7 @@ private slots:
         CWave wave;
         QVERIFY(Load(wave, WavBytes(1, 46875, 24, Samples24({1, 2, 3}))));
         CRecordingPresenter presenter;
-        QVERIFY(!Load(wave, bytes, "bad file.wav"));
+        QVERIFY(!Load(wave, bytes, "bad é.wav"));
         QCOMPARE(presenter.texts, QStringList{message.arg(m_strLastPath)});
         QCOMPARE(wave.format.samplesPerSec, 46875u);
         QCOMPARE(Values24(wave), (QList<int>{1, 2, 3}));

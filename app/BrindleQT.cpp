@@ -16,9 +16,9 @@ const int FIRMWARE_PAGE = 1;
 } // namespace
 
 BrindleQT::BrindleQT(QWidget *parent)
-    : QMainWindow(nullptr), ui(new Ui::BrindleQTClass), m_pUSBPort(new CUSBPort), m_nOperation(OP_NONE),
-      m_nCurRow(-1), m_bDevChanged(false), m_bStopWatcher(false), m_nTimerId(0), m_bMonitorBusy(false),
-      m_pPreviousPresenter(SetMessagePresenter(&m_messageBoxPresenter))
+    : QMainWindow(nullptr), ui(new Ui::BrindleQTClass), m_pUSBPort(new CUSBPort), m_songTable(*m_pUSBPort),
+      m_nOperation(OP_NONE), m_nCurRow(-1), m_bDevChanged(false), m_bStopWatcher(false), m_nTimerId(0),
+      m_bMonitorBusy(false), m_pPreviousPresenter(SetMessagePresenter(&m_messageBoxPresenter))
 {
     Q_UNUSED(parent);
     // The images live in a static library, whose resource registration the linker would drop.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CFirmwarePackage.h"
+#include "CLooperSongTable.h"
 #include "CMessageBoxPresenter.h"
 #include "CUSBPort.h"
 #include "CWave.h"
@@ -72,8 +73,17 @@ private:
 
     int ProgressValue(int64_t pos, int64_t total) const;
 
+    // Song list.
+    void LoadSongList();
+    void InitTreeFromMicData();
+    void FillSongList(int32_t nRow);
+    void UpdateSongButtons();
+    QString RowText(uint32_t nSlot) const;
+    bool ConfirmOverwrite();
+
     std::unique_ptr<Ui::BrindleQTClass> ui;
     std::unique_ptr<CUSBPort> m_pUSBPort;
+    CLooperSongTable m_songTable;
     CWave m_wave;
     CFirmwarePackage m_firmware;
     int32_t m_nOperation;

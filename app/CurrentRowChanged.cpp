@@ -2,5 +2,6 @@
 
 void BrindleQT::currentRowChanged(int currentRow)
 {
-    Q_UNUSED(currentRow);
+    m_nCurRow = currentRow;
+    UpdateSongButtons();
 }

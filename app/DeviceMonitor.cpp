@@ -68,7 +68,9 @@ void BrindleQT::OnConnectionChanged(bool bConnected)
 {
     UpdateWindowTitle();
     EnableCommandButtons(m_pUSBPort->State() == LINK_NORMAL);
-    if (!bConnected)
+    if (bConnected)
+        LoadSongList();
+    else
         ui->m_lstSong->clear();
 }
 

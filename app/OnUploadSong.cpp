@@ -1,7 +1,32 @@
 #include "BrindleQT.h"
+#include "CLooperSongTable.h"
+#include "Messages.h"
+#include "Settings.h"
+#include "SongTransfer.h"
+#include "ui_BrindleQT.h"
+
+#include <QFileDialog>
 
 void BrindleQT::OnUploadSong()
 {
     if (m_nOperation != OP_NONE)
         return;
+    CLooperSongBase *pStore = m_songTable.Store(uint32_t(m_nCurRow));
+    if (!pStore || !pStore->HasSong())
+        return;
+    const QString strProposed =
+        ReadConfigValue("/Config/WavSaveDir") + QString::asprintf("./Song %.3d", m_nCurRow + 1);
+    const QString strPath =
+        QFileDialog::getSaveFileName(this, "Open wav file", strProposed, "Wav Files(*.wav)");
+    if (strPath.isEmpty())
+        return;
+    WriteConfigValue("/Config/WavSaveDir", GetFileDir(strPath));
+    BeginOperation(OP_UPLOAD);
+    bool bSaved = false;
+    const int32_t nResult = UploadSongToFile(m_songTable, uint32_t(m_nCurRow),
+                                             m_pUSBPort->Identity().productId, strPath, this, bSaved);
+    // A file that could not be written was reported by the writer; "Successful !" would be false.
+    if (nResult != RESULT_OK || bSaved)
+        ShowResult(nResult);
+    EndOperation();
 }

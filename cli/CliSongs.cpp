@@ -1,0 +1,42 @@
+#include "CliSongs.h"
+
+#include "CLooperSongTable.h"
+#include "CUSBPort.h"
+#include "CliDevice.h"
+#include "Messages.h"
+
+#include <cstdio>
+
+int LoadCliSongs(const SCliOptions &options, CUSBPort &port, CLooperSongTable &table)
+{
+    const int status = ConnectCliDevice(options, port);
+    if (status != EXIT_OK)
+        return status;
+    const int32_t result = table.LoadSongs();
+    if (result == RESULT_OK)
+        return EXIT_OK;
+    ShowMessage(QStringLiteral("Load song info failed !"));
+    ShowResult(result);
+    return EXIT_FAILED;
+}
+
+bool ParseCliSlot(const QString &text, const CLooperSongTable &table, uint32_t &slot)
+{
+    bool ok = false;
+    const uint32_t number = text.toUInt(&ok);
+    if (ok && number >= 1 && number <= table.StoreCount()) {
+        slot = number - 1;
+        return true;
+    }
+    std::fprintf(stderr, "brindle-cli: slot \"%s\" does not exist; this looper has slots 1 to %u\n",
+                 qPrintable(text), table.StoreCount());
+    return false;
+}
+
+QString CliRowText(const CLooperSongTable &table, uint32_t slot)
+{
+    const CLooperSongBase *store = table.Store(slot);
+    if (store && store->HasSong())
+        return table.SongRowText(slot);
+    return QString::asprintf("Song %.3d -- %s", int(slot + 1), "(Empty)");
+}

@@ -1,0 +1,48 @@
+#include "CLooperSongTable.h"
+#include "CTerminalProgress.h"
+#include "CUSBPort.h"
+#include "CWave.h"
+#include "CliCommands.h"
+#include "CliSongs.h"
+#include "Messages.h"
+#include "SongTransfer.h"
+
+#include <cstdio>
+
+namespace {
+// Stores a WAV file in a slot, as the window's Download does; replacing a song needs --yes.
+int RunDownload(const SCliOptions &options)
+{
+    if (options.arguments.size() != 2) {
+        std::fprintf(stderr, "usage: brindle-cli download FILE.wav SLOT [--yes]\n");
+        return EXIT_USAGE;
+    }
+    CUSBPort port;
+    CLooperSongTable table(port);
+    const int status = LoadCliSongs(options, port, table);
+    uint32_t slot = 0;
+    if (status != EXIT_OK)
+        return status;
+    if (!ParseCliSlot(options.arguments[1], table, slot))
+        return EXIT_USAGE;
+    if (table.Store(slot)->HasSong() && !options.yes) {
+        std::fprintf(stderr, "brindle-cli: '%s' already exist; add --yes to overwrite it\n",
+                     CliRowText(table, slot).toUtf8().constData());
+        return EXIT_USAGE;
+    }
+    CWave wave;
+    if (!LoadWaveForDevice(wave, options.arguments[0]))
+        return EXIT_FAILED;
+    int32_t result = RESULT_OK;
+    {
+        CTerminalProgress progress(options.quiet);
+        result = table.WriteSong(slot, wave.buffer.data, wave.DataLength(), &progress);
+    }
+    ShowResult(result);
+    if (result == RESULT_OK && table.LoadSongs() == RESULT_OK)
+        std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
+    return result == RESULT_OK ? EXIT_OK : EXIT_FAILED;
+}
+} // namespace
+
+BRINDLE_CLI_COMMAND("download", RunDownload);

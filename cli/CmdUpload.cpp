@@ -1,0 +1,44 @@
+#include "CLooperSongTable.h"
+#include "CTerminalProgress.h"
+#include "CUSBPort.h"
+#include "CliCommands.h"
+#include "CliSongs.h"
+#include "Messages.h"
+#include "SongTransfer.h"
+
+#include <cstdio>
+
+namespace {
+// Saves the song of a slot as a WAV file, as the window's Upload does.
+int RunUpload(const SCliOptions &options)
+{
+    if (options.arguments.size() != 2) {
+        std::fprintf(stderr, "usage: brindle-cli upload SLOT FILE.wav\n");
+        return EXIT_USAGE;
+    }
+    CUSBPort port;
+    CLooperSongTable table(port);
+    const int status = LoadCliSongs(options, port, table);
+    uint32_t slot = 0;
+    if (status != EXIT_OK)
+        return status;
+    if (!ParseCliSlot(options.arguments[0], table, slot))
+        return EXIT_USAGE;
+    if (!table.Store(slot)->HasSong()) {
+        std::fprintf(stderr, "brindle-cli: slot %u holds no song\n", slot + 1);
+        return EXIT_FAILED;
+    }
+    bool saved = false;
+    int32_t result = RESULT_OK;
+    {
+        CTerminalProgress progress(options.quiet);
+        result =
+            UploadSongToFile(table, slot, port.Identity().productId, options.arguments[1], &progress, saved);
+    }
+    if (result != RESULT_OK || saved)
+        ShowResult(result);
+    return result == RESULT_OK && saved ? EXIT_OK : EXIT_FAILED;
+}
+} // namespace
+
+BRINDLE_CLI_COMMAND("upload", RunUpload);

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "DeviceModel.h"
+#include "SBlockList.h"
+#include "UsedBlockMap.h"
+
+#include <QObject>
+
+#include <cstdint>
+
+class CUSBPort;
+
+// The song store of one slot: the slot's FAT block holds the records that describe its song, the
+// song's data lies in whole data blocks. Operations return result codes (ResultCodes.h).
+class CLooperSongBase {
+public:
+    static constexpr uint8_t SONG_AREA = 1;
+
+    CLooperSongBase();
+    virtual ~CLooperSongBase();
+    CLooperSongBase(const CLooperSongBase &) = delete;
+    CLooperSongBase &operator=(const CLooperSongBase &) = delete;
+
+    virtual bool HasSong() const;
+    virtual uint32_t GetSize() const = 0;
+    virtual void Attach(uint32_t infoBlock, const FlashGeometry &geometry, CUSBPort &port);
+    virtual uint32_t GetBlockCount() const;
+    virtual int32_t Load(UsedBlockMap &usedBlocks) = 0;
+    // The FAT page of the newest record, or -1 when the search could not read the device.
+    virtual int32_t FindFatPage(int32_t low, int32_t high) = 0;
+    virtual int32_t Read(uint8_t *destination, uint32_t capacity, QObject *progressTarget);
+    virtual int32_t Write(const SBlockList &blocks, const uint8_t *bytes, uint32_t length,
+                          QObject *progressTarget) = 0;
+    virtual int32_t Erase();
+    virtual void MarkUsedBlocks(UsedBlockMap &usedBlocks) = 0;
+    virtual void Reset() = 0;
+
+    bool IsAttached() const { return m_pPort != nullptr; }
+    uint32_t InfoBlock() const { return m_nInfoBlock; }
+    // Song bytes one data block holds.
+    uint32_t BytesPerBlock() const;
+    // Blocks a song of `size` bytes needs (64-bit, so that no length can wrap).
+    uint64_t BlocksFor(uint64_t size) const;
+
+protected:
+    // Block k of the loaded record's list; only called for k below GetBlockCount.
+    virtual uint16_t BlockAt(uint32_t k) const = 0;
+    virtual bool WritePage(uint32_t address, const uint8_t *data, uint32_t length) = 0;
+
+    // Refuses, before any device traffic, what the data phase could not write soundly.
+    int32_t CheckWriteRequest(const SBlockList &blocks, const uint8_t *bytes, uint32_t length) const;
+    int32_t WriteSongData(const SBlockList &blocks, const uint8_t *bytes, uint32_t length,
+                          QObject *progressTarget);
+    // True when the first `count` entries of the loaded list all name data blocks.
+    bool LoadedBlocksValid() const;
+    void MarkLoadedBlocks(UsedBlockMap &usedBlocks) const;
+    uint32_t FatPageAddress(uint32_t page) const;
+    bool ReadFat(uint32_t page, uint32_t offset, uint8_t *destination, uint32_t length);
+    bool EraseFatBlock();
+
+    uint32_t m_nInfoBlock;
+    FlashGeometry m_geometry;
+    CUSBPort *m_pPort;
+    // The FAT block's content is known from a successful load or write; otherwise a record may
+    // only go to a freshly erased FAT block.
+    bool m_bFatKnown;
+
+private:
+    uint32_t PageInOrder(uint32_t n, bool firstBlock) const;
+    int32_t WriteBlock(uint16_t block, bool firstBlock, const uint8_t *bytes, uint32_t length, uint32_t &pos);
+    bool WriteGroups(uint32_t address, const uint8_t *data, uint32_t count);
+};

@@ -1,0 +1,171 @@
+#include "CLooperSongTable.h"
+
+#include "CLooperSongFile.h"
+#include "CLooperSongOld.h"
+#include "CUSBPort.h"
+#include "Random32.h"
+#include "ResultCodes.h"
+
+#include <QDebug>
+
+#include <cstring>
+
+namespace {
+
+std::unique_ptr<CLooperSongBase> CreateStore(uint32_t storeKind)
+{
+    if (storeKind == STORE_FILE_TABLE)
+        return std::unique_ptr<CLooperSongBase>(new CLooperSongFile);
+    return std::unique_ptr<CLooperSongBase>(new CLooperSongOld);
+}
+
+} // namespace
+
+CLooperSongTable::CLooperSongTable(CUSBPort &port)
+    : m_port(port), m_geometry(), m_nLoadedSlots(0), m_nLoadResult(RESULT_OK), m_pfnRandom(&Random32)
+{
+}
+
+CLooperSongTable::~CLooperSongTable() = default;
+
+void CLooperSongTable::SetRandomSource(RandomSource source)
+{
+    m_pfnRandom = source ? source : &Random32;
+}
+
+CLooperSongBase *CLooperSongTable::Store(uint32_t slot) const
+{
+    return slot < m_stores.size() ? m_stores[slot].get() : nullptr;
+}
+
+void CLooperSongTable::CreateStores(const DeviceModel &model)
+{
+    m_stores.clear();
+    for (uint32_t i = 0; i < model.songSlots; ++i)
+        m_stores.push_back(CreateStore(model.storeKind));
+}
+
+int32_t CLooperSongTable::LoadSongs()
+{
+    if (m_port.State() == LINK_CLOSED)
+        return RESULT_DEVICE_NOT_OPEN;
+    m_usedBlocks.reset();
+    m_nLoadedSlots = 0;
+    const DeviceModel *model = FindDeviceModel(m_port.Identity().productId);
+    if (!model || model->storeKind == STORE_NONE || !model->geometry) {
+        // The stores of an earlier device must not be used on this one.
+        m_stores.clear();
+        m_nLoadResult = RESULT_DEVICE_NOT_SUPPORTED;
+        return m_nLoadResult;
+    }
+    CreateStores(*model);
+    m_geometry = *model->geometry;
+    for (uint32_t i = 0; i < m_stores.size(); ++i) {
+        m_stores[i]->Attach(m_geometry.dataBlockCount + i, m_geometry, m_port);
+        m_nLoadResult = m_stores[i]->Load(m_usedBlocks);
+        if (m_nLoadResult != RESULT_OK)
+            return m_nLoadResult;
+        ++m_nLoadedSlots;
+    }
+    return RESULT_OK;
+}
+
+QString CLooperSongTable::SongRowText(uint32_t slot) const
+{
+    const CLooperSongBase *store = Store(slot);
+    const double megabytes = store ? store->GetSize() / 1048576.0 : 0.0;
+    return QString::asprintf("Song %.3d -- (%.2f  MB)", static_cast<int>(slot + 1), megabytes);
+}
+
+int32_t CLooperSongTable::CheckSlot(uint32_t slot) const
+{
+    if (m_port.State() == LINK_CLOSED)
+        return RESULT_DEVICE_NOT_OPEN;
+    if (slot >= m_stores.size())
+        return RESULT_BAD_SLOT;
+    return RESULT_OK;
+}
+
+int32_t CLooperSongTable::ReadSong(uint32_t slot, uint8_t *destination, uint32_t capacity,
+                                   QObject *progressTarget)
+{
+    const int32_t result = CheckSlot(slot);
+    if (result != RESULT_OK)
+        return result;
+    return m_stores[slot]->Read(destination, capacity, progressTarget);
+}
+
+int32_t CLooperSongTable::EraseSong(uint32_t slot)
+{
+    const int32_t result = CheckSlot(slot);
+    if (result != RESULT_OK)
+        return result;
+    return m_stores[slot]->Erase();
+}
+
+// Free blocks are known only when every other slot was loaded: a slot that was not could own
+// any block.
+bool CLooperSongTable::BlockMapComplete(uint32_t slot) const
+{
+    const uint32_t count = StoreCount();
+    return m_nLoadedSlots == count || (slot == m_nLoadedSlots && slot + 1 == count);
+}
+
+int32_t CLooperSongTable::WriteSong(uint32_t slot, const uint8_t *bytes, uint32_t length,
+                                    QObject *progressTarget)
+{
+    int32_t result = CheckSlot(slot);
+    if (result != RESULT_OK)
+        return result;
+    if (!m_stores[slot]->IsAttached())
+        return RESULT_BAD_SLOT;
+    if (length == 0 || bytes == nullptr)
+        return RESULT_WRITE_FAILED;
+    if (!BlockMapComplete(slot))
+        return m_nLoadResult;
+    const uint32_t group = m_geometry.groupSize;
+    const uint64_t padded = (static_cast<uint64_t>(length) + group - 1) / group * group;
+    SBlockList blocks;
+    result = AllocateBlocks(padded, blocks);
+    if (result != RESULT_OK)
+        return result;
+    boost::shared_array<uint8_t> buffer(new uint8_t[padded]());
+    std::memcpy(buffer.get(), bytes, length);
+    result = m_stores[slot]->Write(blocks, buffer.get(), length, progressTarget);
+    if (result == RESULT_OK)
+        MarkBlocks(blocks, length);
+    return result;
+}
+
+// A written song owns its blocks until the next load says otherwise, so that a second write
+// before that load cannot land on them.
+void CLooperSongTable::MarkBlocks(const SBlockList &blocks, uint32_t length)
+{
+    const uint64_t perBlock = static_cast<uint64_t>(m_geometry.dataBytesPerPage) * m_geometry.pagesPerBlock;
+    const uint64_t used = (length + perBlock - 1) / perBlock;
+    for (uint32_t k = 0; k < used && k < blocks.count; ++k)
+        m_usedBlocks.set(blocks.blocks[k]);
+}
+
+int32_t CLooperSongTable::AllocateBlocks(uint64_t size, SBlockList &blocks) const
+{
+    const uint64_t perBlock = static_cast<uint64_t>(m_geometry.dataBytesPerPage) * m_geometry.pagesPerBlock;
+    if (perBlock == 0 || m_geometry.dataBlockCount == 0)
+        return RESULT_DEVICE_NOT_SUPPORTED;
+    const uint64_t needed = (size + perBlock - 1) / perBlock;
+    if (needed > m_geometry.maxBlocksPerSong)
+        return RESULT_FILE_TOO_LARGE;
+    blocks.blocks.reset(new uint16_t[needed == 0 ? 1 : needed]);
+    blocks.count = 0;
+    qDebug("Searched blocks:");
+    const uint32_t start = m_pfnRandom() % m_geometry.dataBlockCount;
+    for (uint32_t i = 0; i < m_geometry.dataBlockCount && blocks.count < needed; ++i) {
+        const uint32_t block = (start + i) % m_geometry.dataBlockCount;
+        if (!m_usedBlocks.test(block)) {
+            blocks.blocks[blocks.count++] = static_cast<uint16_t>(block);
+            qDebug("%d,", block);
+        }
+    }
+    qDebug("\n");
+    return blocks.count < needed ? RESULT_SPACE_NOT_ENOUGH : RESULT_OK;
+}

@@ -1,0 +1,302 @@
+#include "BrindleQT.h"
+#include "CDialogAnswerer.h"
+#include "CLooperSongTable.h"
+#include "CSimBus.h"
+#include "CSimulatorBackend.h"
+#include "CUSBPort.h"
+#include "MillisecondClock.h"
+#include "Settings.h"
+
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+
+QByteArray U32(uint32_t value)
+{
+    uint8_t bytes[4];
+    qToLittleEndian(value, bytes);
+    return QByteArray(reinterpret_cast<char *>(bytes), 4);
+}
+
+QByteArray WavFile(uint16_t channels, uint32_t rate, uint16_t bits, const QByteArray &samples,
+                   uint16_t extra = 0)
+{
+    const uint16_t align = uint16_t(channels * bits / 8);
+    const QByteArray fmt = U32(1 | channels << 16) + U32(rate) + U32(rate * align) + U32(align | bits << 16) +
+                           U32(extra).left(2);
+    const QByteArray body = "WAVEfmt " + U32(18) + fmt + "data" + U32(uint32_t(samples.size())) + samples;
+    return "RIFF" + U32(uint32_t(body.size())) + body;
+}
+
+// Linear interpolation on the exact ratio t/s between x[i-1] and x[i], written here from the
+// description of the conversion, independently of the program's code.
+QVector<qint64> Reference(const QVector<qint64> &x, qint64 s, qint64 t)
+{
+    const qint64 g = std::gcd(s, t);
+    const qint64 L = t / g;
+    const qint64 M = s / g;
+    QVector<qint64> y{x[0]};
+    qint64 i = 0;
+    qint64 acc = 0;
+    const qint64 last = x.size() - 1;
+    for (;;) {
+        acc += M;
+        for (; acc >= L && i < last; acc -= L)
+            ++i;
+        if (i >= last)
+            break;
+        y.append(((L - acc) * x[i == 0 ? 0 : i - 1] + acc * x[i]) / L);
+    }
+    if (acc < L / 2)
+        y.append(x[last]);
+    return y;
+}
+
+QVector<qint64> Samples24(const uint8_t *bytes, uint32_t frames, uint32_t stride)
+{
+    QVector<qint64> values;
+    for (uint32_t k = 0; k < frames; ++k) {
+        const uint8_t *b = bytes + size_t(k) * stride;
+        const qint64 v = b[0] | b[1] << 8 | b[2] << 16;
+        values.append(v & 0x800000 ? v - (1 << 24) : v);
+    }
+    return values;
+}
+
+} // namespace
+
+// The song page driven as a user drives it, against a simulated looper.
+class TestSongs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        SetMidiBackend(std::make_shared<CSimulatorBackend>());
+        SetMillisecondSource(SimulatedIdleMilliseconds);
+    }
+    void cleanup()
+    {
+        m_pWindow.reset();
+        if (m_pAnswerer)
+            QVERIFY2(m_pAnswerer->Failures().isEmpty(), qPrintable(m_pAnswerer->Failures().join("\n")));
+        m_pAnswerer.reset();
+        CSimBus::Instance().Clear();
+        QFile::remove(SettingsFilePath());
+    }
+
+    void listShowsEverySlot()
+    {
+        Start(10002, {{0, 1572864}, {3, 5000}});
+        QListWidget *list = List();
+        QCOMPARE(list->count(), 30);
+        QCOMPARE(list->item(0)->text(), QString("Song 001 -- (1.50  MB)"));
+        QCOMPARE(list->item(9)->text(), QString("Song 010 -- (Empty)"));
+        QVERIFY(list->item(0)->isSelected());
+        QCOMPARE(m_pWindow->CurrentRow(), 0);
+        QCOMPARE(list->item(0)->icon().cacheKey() == list->item(9)->icon().cacheKey(), false);
+        VerifyButtons(true, true);
+
+        list->setCurrentRow(9);
+        VerifyButtons(true, false);
+        list->setCurrentRow(3);
+        VerifyButtons(true, true);
+        list->setCurrentRow(-1);
+        VerifyButtons(false, false);
+    }
+
+    void deleteAsksAndEmptiesTheSlot()
+    {
+        Start(10002, {{2, 3000}});
+        List()->setCurrentRow(2);
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::No));
+        Button("m_btnDelete")->click();
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QCOMPARE(m_pAnswerer->Seen().value(0).strTitle, QString("Delete"));
+        QCOMPARE(m_pAnswerer->SeenTexts(), QStringList{"Continue to delete song 'Song 003 -- (0.00  MB)' ?"});
+        QCOMPARE(List()->item(2)->text(), QString("Song 003 -- (0.00  MB)"));
+
+        m_pAnswerer->Reset();
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Yes));
+        Button("m_btnDelete")->click();
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QCOMPARE(m_pAnswerer->Seen().size(), 1);
+        QCOMPARE(List()->item(2)->text(), QString("Song 003 -- (Empty)"));
+        QVERIFY(List()->item(2)->isSelected());
+        VerifyButtons(true, false);
+    }
+
+    void downloadAndUploadRoundTrip()
+    {
+        Start(10002, {});
+        QByteArray stereo;
+        QVector<qint64> left;
+        for (int i = 0; i < 4410; ++i) {
+            const int16_t l = int16_t((i * 37) % 20000 - 10000);
+            stereo += U32(uint16_t(l) | uint32_t(0x1234) << 16);
+            left.append(qint64(l) * 256);
+        }
+        const QString input = WriteFile("stereo.wav", WavFile(2, 44100, 16, stereo));
+        List()->setCurrentRow(4);
+        m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(input));
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
+        Button("m_btnDownload")->click();
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QCOMPARE(m_pAnswerer->SeenTexts().last(), QString("Successful !"));
+        VerifyIdle();
+        QVERIFY(List()->item(4)->isSelected());
+        QVERIFY(List()->item(4)->text().startsWith("Song 005 -- (0.0"));
+        const QVector<qint64> stored = Reference(left, 44100, 46875);
+        QVERIFY(m_pDevice->Flash().Faults().empty());
+
+        m_pAnswerer->Reset();
+        const QString output = m_dir.filePath("back.wav");
+        m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(output));
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
+        Button("m_btnUpload")->click();
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QCOMPARE(m_pAnswerer->Seen().value(0).strText, QString("Song 005"));
+        QCOMPARE(m_pAnswerer->SeenTexts().last(), QString("Successful !"));
+        VerifyIdle();
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray wav = file.readAll();
+        QCOMPARE(qFromLittleEndian<uint32_t>(wav.constData() + 24), 48000u);
+        // The slot holds whole sample groups: the stored song is the converted clip, padded.
+        const QVector<qint64> expected = Reference(stored, 46875, 48000);
+        const QVector<qint64> got =
+            Samples24(reinterpret_cast<const uint8_t *>(wav.constData()) + 46, uint32_t(expected.size()), 3);
+        int mismatch = -1;
+        // The last sample group may be cut when the slot is read back; compare everything before it.
+        for (int k = 0; k < expected.size() - 80 && mismatch < 0; ++k)
+            mismatch = got[k] == expected[k] ? -1 : k;
+        QVERIFY2(mismatch < 0, qPrintable(QString("sample %1: %2 instead of %3 (of %4)")
+                                              .arg(mismatch)
+                                              .arg(got.value(mismatch))
+                                              .arg(expected.value(mismatch))
+                                              .arg(expected.size())));
+        QCOMPARE(GetFileDir(output), ReadConfigValue("/Config/WavSaveDir"));
+    }
+
+    void refusedDownloadsLeaveTheSlot_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not a wav file") << QByteArray("just some text") << "Wave file '%1' RIFF not found";
+        QTest::newRow("8-bit") << WavFile(1, 44100, 8, QByteArray(100, 'a'))
+                               << "Wave file '%1' format not supported";
+        QTest::newRow("too long") << WavFile(1, 46875, 24, QByteArray(41287680 + 3, '\x11'), 18)
+                                  << "File too large!";
+    }
+    void refusedDownloadsLeaveTheSlot()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        Start(10002, {{1, 6000}});
+        const QString path = WriteFile("refused.wav", file);
+        List()->setCurrentRow(1);
+        m_pDevice->ClearRequests();
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Yes));
+        m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(path));
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
+        Button("m_btnDownload")->click();
+        QVERIFY(m_pAnswerer->WaitForAll(20000));
+        QCOMPARE(m_pAnswerer->Seen().value(0).strTitle, QString("Overwrite warning"));
+        QCOMPARE(m_pAnswerer->SeenTexts().value(0),
+                 QString("'Song 002 -- (0.01  MB)' already exist, continue to overwrite the song?"));
+        QCOMPARE(m_pAnswerer->SeenTexts().value(2), message.arg(path));
+        VerifyIdle();
+        for (const SSimRequest &request : m_pDevice->Requests())
+            QVERIFY(request.command != 0x21 && request.command != 0x22);
+    }
+
+    void overwriteDeclinedChangesNothing()
+    {
+        Start(10002, {{0, 6000}});
+        m_pDevice->ClearRequests();
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::No));
+        Button("m_btnDownload")->click();
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QVERIFY(m_pDevice->Requests().empty());
+        QVERIFY(!QFile::exists(SettingsFilePath()));
+    }
+
+    void uploadFromTwoChannelsWritesMono()
+    {
+        Start(10004, {{0, 372 * 10}});
+        const QString output = m_dir.filePath("double.wav");
+        m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(output));
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
+        Button("m_btnUpload")->click();
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray wav = file.readAll();
+        QCOMPARE(wav.mid(20, 18).toHex(' '),
+                 QByteArray("01 00 01 00 80 bb 00 00 80 32 02 00 03 00 18 00 12 00"));
+    }
+
+private:
+    // A simulated looper of the model with songs of the given lengths in the given slots, then the window.
+    void Start(uint32_t productId, const QList<QPair<int, int>> &songs)
+    {
+        SSimDeviceConfig config;
+        config.productId = productId;
+        m_pDevice = std::make_shared<CSimDevice>(config);
+        CSimBus::Instance().Attach(m_pDevice);
+        {
+            CUSBPort port;
+            QVERIFY(port.Connect(0));
+            CLooperSongTable table(port);
+            QCOMPARE(table.LoadSongs(), int32_t(RESULT_OK));
+            for (const auto &song : songs) {
+                std::vector<uint8_t> bytes(size_t(song.second));
+                for (size_t i = 0; i < bytes.size(); ++i)
+                    bytes[i] = uint8_t(i * 7 + song.first);
+                QCOMPARE(table.WriteSong(uint32_t(song.first), bytes.data(), uint32_t(bytes.size()), nullptr),
+                         int32_t(RESULT_OK));
+            }
+        }
+        m_pAnswerer.reset(new CDialogAnswerer);
+        m_pWindow.reset(new BrindleQT);
+        QCOMPARE(List()->count() > 0, true);
+    }
+    QString WriteFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(bytes);
+        return path;
+    }
+    void VerifyButtons(bool bOpen, bool bSong)
+    {
+        QCOMPARE(Button("m_btnOpen")->isEnabled(), bOpen);
+        QCOMPARE(Button("m_btnUpload")->isEnabled(), bSong);
+        QCOMPARE(Button("m_btnDelete")->isEnabled(), bSong);
+        QVERIFY(Button("m_btnDownload")->isEnabled());
+    }
+    void VerifyIdle()
+    {
+        QCOMPARE(m_pWindow->Operation(), int32_t(OP_NONE));
+        QVERIFY(m_pWindow->findChild<QProgressBar *>("progressBar")->isHidden());
+        QVERIFY(m_pWindow->findChild<QTabWidget *>("propSheet")->isTabEnabled(1));
+    }
+    QListWidget *List() { return m_pWindow->findChild<QListWidget *>("m_lstSong"); }
+    QPushButton *Button(const char *name) { return m_pWindow->findChild<QPushButton *>(name); }
+
+    QTemporaryDir m_dir;
+    std::shared_ptr<CSimDevice> m_pDevice;
+    std::unique_ptr<CDialogAnswerer> m_pAnswerer;
+    std::unique_ptr<BrindleQT> m_pWindow;
+};
+
+QTEST_MAIN(TestSongs)
+#include "tst_songs.moc"

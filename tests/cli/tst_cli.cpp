@@ -5,6 +5,18 @@
 
 #include <QtTest>
 
+namespace {
+// A 46875 Hz 24-bit mono WAV file: the device's own form, stored unchanged.
+QByteArray WavFile(const QByteArray &samples)
+{
+    auto u32 = [](uint32_t v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
+    const QByteArray fmt =
+        u32(1 | 1 << 16) + u32(46875) + u32(46875 * 3) + u32(3 | 24 << 16) + u32(18).left(2);
+    const QByteArray body = "WAVEfmt " + u32(18) + fmt + "data" + u32(uint32_t(samples.size())) + samples;
+    return "RIFF" + u32(uint32_t(body.size())) + body;
+}
+} // namespace
+
 class TestCli : public QObject {
     Q_OBJECT
 
@@ -120,6 +132,43 @@ private slots:
         silent.Set("BRINDLE_SIM_MODE", "silent");
         QCOMPARE(silent.Run({"update", path}).exitCode, 3);
         QCOMPARE(CCliRunner().Run({"update", dir.filePath("missing.dat")}).exitCode, 2);
+    }
+
+    void songCommandsRoundTrip()
+    {
+        QTemporaryDir dir;
+        CCliRunner cli;
+        cli.Set("BRINDLE_SIM_MODEL", "10002");
+        cli.Set("BRINDLE_SIM_FLASH", dir.filePath("flash.bin"));
+        SCliRun run = cli.Run({"list"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out.count('\n'), 30);
+        QVERIFY(run.out.startsWith("Song 001 -- (Empty)\nSong 002 -- (Empty)\n"));
+
+        QFile wav(dir.filePath("in.wav"));
+        QVERIFY(wav.open(QIODevice::WriteOnly));
+        QByteArray samples;
+        for (int i = 0; i < 46875; ++i)
+            samples += char(i) + QByteArray(1, char(i >> 8)) + QByteArray(1, char(i >> 3));
+        wav.write(WavFile(samples));
+        wav.close();
+        run = cli.Run({"download", wav.fileName(), "2"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QString("Successful !\n"));
+        QCOMPARE(run.out, QString("Song 002 -- (0.13  MB)\n"));
+        QVERIFY(cli.Run({"list"}).out.contains("Song 002 -- (0.13  MB)\n"));
+
+        QCOMPARE(cli.Run({"download", wav.fileName(), "2"}).exitCode, 2);
+        run = cli.Run({"upload", "2", dir.filePath("out.wav")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(QFileInfo(dir.filePath("out.wav")).size() > 46 + 140000);
+        QCOMPARE(cli.Run({"upload", "3", dir.filePath("none.wav")}).exitCode, 1);
+        QCOMPARE(cli.Run({"delete", "2"}).exitCode, 2);
+        QCOMPARE(cli.Run({"delete", "31", "--yes"}).exitCode, 2);
+        run = cli.Run({"delete", "2", "--yes"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QString("Song 002 -- (Empty)\n"));
+        QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (Empty)\nSong 002 -- (Empty)\n"));
     }
 
     void usageErrors_data()

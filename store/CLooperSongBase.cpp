@@ -94,7 +94,7 @@ int32_t CLooperSongBase::Read(uint8_t *destination, uint32_t capacity, QObject *
     if (!IsAttached())
         return RESULT_BAD_SLOT;
     const uint32_t size = GetSize();
-    if (capacity < size)
+    if (capacity < size || (destination == nullptr && size != 0))
         return RESULT_SPACE_NOT_ENOUGH;
     const uint32_t pageBytes = m_geometry.dataBytesPerPage;
     const uint32_t blockCount = GetBlockCount();
@@ -117,7 +117,8 @@ int32_t CLooperSongBase::Read(uint8_t *destination, uint32_t capacity, QObject *
     return RESULT_OK;
 }
 
-int32_t CLooperSongBase::CheckWriteRequest(const SBlockList &blocks, const uint8_t *bytes, uint32_t length) const
+int32_t CLooperSongBase::CheckWriteRequest(const SBlockList &blocks, const uint8_t *bytes,
+                                           uint32_t length) const
 {
     if (!IsAttached())
         return RESULT_BAD_SLOT;

@@ -36,7 +36,6 @@ public:
     virtual void Reset() = 0;
 
     bool IsAttached() const { return m_pPort != nullptr; }
-    uint32_t InfoBlock() const { return m_nInfoBlock; }
     // Song bytes one data block holds.
     uint32_t BytesPerBlock() const;
     // Blocks a song of `size` bytes needs (64-bit, so that no length can wrap).

@@ -17,7 +17,6 @@ public:
     void Reset() override;
 
     int32_t FatPage() const { return m_nFatPage; }
-    uint8_t Status() const { return m_nStatus; }
 
 protected:
     uint16_t BlockAt(uint32_t k) const override { return m_blocks[k]; }

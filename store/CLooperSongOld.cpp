@@ -132,8 +132,9 @@ int32_t CLooperSongOld::CommitRecord(const SBlockList &blocks, uint32_t length)
     }
     SOldLoopSongData record;
     BuildRecord(record, blocks, length);
-    const bool written = m_pPort->WriteData(SONG_AREA, FatPageAddress(static_cast<uint32_t>(page)),
-                                            reinterpret_cast<const uint8_t *>(&record), sizeof(record), nullptr);
+    const bool written =
+        m_pPort->WriteData(SONG_AREA, FatPageAddress(static_cast<uint32_t>(page)),
+                           reinterpret_cast<const uint8_t *>(&record), sizeof(record), nullptr);
     if (written) {
         m_record = record;
         m_nFatPage = page;

@@ -23,7 +23,6 @@ public:
     bool write_song_file_flag();
 
     int32_t FatPage() const { return m_nFatPage; }
-    const SOldLoopSongData &Record() const { return m_record; }
 
 protected:
     uint16_t BlockAt(uint32_t k) const override { return m_record.Block(k); }

@@ -35,10 +35,7 @@ public:
     uint32_t StoreCount() const { return static_cast<uint32_t>(m_stores.size()); }
     // Null for a slot past the stores.
     CLooperSongBase *Store(uint32_t slot) const;
-    // Whether the slot's store was loaded by the last LoadSongs (stores after a failed slot are not).
-    bool SlotLoaded(uint32_t slot) const { return slot < m_nLoadedSlots; }
     const UsedBlockMap &UsedBlocks() const { return m_usedBlocks; }
-    const FlashGeometry &Geometry() const { return m_geometry; }
     // Where the allocation's start block comes from; null restores Random32.
     void SetRandomSource(RandomSource source);
 

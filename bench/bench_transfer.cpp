@@ -1,0 +1,86 @@
+#include "CLooperSongTable.h"
+#include "CSimBus.h"
+#include "CSimulatorBackend.h"
+#include "CUSBPort.h"
+#include "CWave.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+
+#include <sys/resource.h>
+
+namespace {
+// A PULSE RIG slot filled to its limit: the largest song the looper family holds per slot.
+const uint32_t FULL_SLOT = 41287680;
+
+struct SLooper {
+    SLooper()
+    {
+        SetMidiBackend(std::make_shared<CSimulatorBackend>());
+        SSimDeviceConfig config;
+        config.productId = 10002;
+        CSimBus::Instance().Clear();
+        CSimBus::Instance().Attach(std::make_shared<CSimDevice>(config));
+        port.Connect(0);
+        table.LoadSongs();
+    }
+    CUSBPort port;
+    CLooperSongTable table{port};
+};
+
+double PeakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+// WAV file to device: conversion of a 44100 Hz clip, then every erase and write of a full slot.
+void BM_DownloadFullSlot(benchmark::State &state)
+{
+    SLooper looper;
+    CWave wave;
+    wave.SetFormat(1, TARGET_RATE_DOWNLOAD, 24);
+    wave.format.extraSize = 0;
+    const uint32_t frames = FULL_SLOT / 3 + 1;
+    wave.SetData(new uint8_t[size_t(frames) * 3](), frames);
+    wave.Convert(TARGET_RATE_DOWNLOAD);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(looper.table.WriteSong(0, wave.buffer.data, wave.DataLength(), nullptr));
+    state.SetBytesProcessed(int64_t(state.iterations()) * wave.DataLength());
+    state.counters["peak_MB"] = PeakMegabytes();
+}
+
+// Device to WAV data: every read of a full slot, then the conversion to 48000 Hz.
+void BM_UploadFullSlot(benchmark::State &state)
+{
+    SLooper looper;
+    std::vector<uint8_t> song(FULL_SLOT, 0x11);
+    looper.table.WriteSong(0, song.data(), FULL_SLOT, nullptr);
+    looper.table.LoadSongs();
+    const uint32_t size = looper.table.Store(0)->GetSize();
+    for (auto _ : state) {
+        uint8_t *array = new uint8_t[size];
+        looper.table.ReadSong(0, array, size, nullptr);
+        CWave clip;
+        clip.SetFormat(1, TARGET_RATE_DOWNLOAD, 24);
+        clip.SetData(array, size / 3);
+        clip.Convert(TARGET_RATE_UPLOAD);
+        benchmark::DoNotOptimize(clip.buffer.data);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * size);
+    state.counters["peak_MB"] = PeakMegabytes();
+}
+} // namespace
+
+BENCHMARK(BM_DownloadFullSlot)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_UploadFullSlot)->Iterations(1)->Unit(benchmark::kSecond);
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

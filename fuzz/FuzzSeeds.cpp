@@ -28,7 +28,9 @@ std::vector<uint8_t> ReplyFrame(uint8_t command, const std::vector<uint8_t> &pay
                                uint8_t(payload.size()),
                                uint8_t(payload.size() >> 8),
                                uint8_t(payload.size() >> 16)};
-    frame.insert(frame.end(), payload.begin(), payload.end());
+    frame.reserve(payload.size() + 7);
+    for (uint8_t byte : payload)
+        frame.push_back(byte);
     frame.push_back(FrameChecksum(payload.data(), uint32_t(payload.size())));
     return frame;
 }
@@ -40,5 +42,7 @@ std::map<std::string, SeedMaker> SeedMakers()
         {"fuzz_usbport_replies", &MakeUSBPortReplySeeds},
         {"fuzz_firmware_package", &MakeFirmwarePackageSeeds},
         {"fuzz_flash_layout", &MakeFlashLayoutSeeds},
+        {"fuzz_wave", &MakeWaveSeeds},
+        {"fuzz_song_records", &MakeSongRecordSeeds},
     };
 }

@@ -34,3 +34,5 @@ void MakeLinkReceiveSeeds(CSeedWriter &writer);
 void MakeUSBPortReplySeeds(CSeedWriter &writer);
 void MakeFirmwarePackageSeeds(CSeedWriter &writer);
 void MakeFlashLayoutSeeds(CSeedWriter &writer);
+void MakeWaveSeeds(CSeedWriter &writer);
+void MakeSongRecordSeeds(CSeedWriter &writer);

@@ -7,7 +7,9 @@
 #include "MillisecondClock.h"
 #include "Settings.h"
 
+#include <QApplication>
 #include <QListWidget>
+#include <QTimer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -133,6 +135,28 @@ private slots:
         VerifyButtons(true, false);
     }
 
+    void deleteOfARowThatVanishedWhileAsking()
+    {
+        Start(10002, {{2, 3000}});
+        List()->setCurrentRow(2);
+        // The watcher's first poll counts the ports present at start as a change; let that pass first.
+        QTest::qWait(1300);
+        // While the box is open the looper is swapped for a one-slot model; the monitor reloads the table.
+        QTimer::singleShot(100, this, [this] { CSimBus::Instance().Unplug(m_pDevice); });
+        QTimer::singleShot(
+            1600, this, [] { CSimBus::Instance().Attach(std::make_shared<CSimDevice>(SSimDeviceConfig())); });
+        // Answered by hand here: the box must stay open while the monitor works.
+        m_pAnswerer.reset();
+        QStringList seen;
+        QTimer::singleShot(4500, this, [&seen] { AnswerActiveBox(QMessageBox::Yes, seen); });
+        QTimer::singleShot(5000, this, [&seen] { AnswerActiveBox(QMessageBox::Ok, seen); });
+        Button("m_btnDelete")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 8000);
+        QCOMPARE(seen,
+                 (QStringList{"Continue to delete song 'Song 003 -- (0.00  MB)' ?", "Space not enough!"}));
+        m_pAnswerer.reset();
+    }
+
     void downloadAndUploadRoundTrip()
     {
         Start(10002, {});
@@ -245,6 +269,14 @@ private slots:
     }
 
 private:
+    static void AnswerActiveBox(QMessageBox::StandardButton button, QStringList &seen)
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen.append(box->text());
+        box->button(button)->click();
+    }
     // A simulated looper of the model with songs of the given lengths in the given slots, then the window.
     void Start(uint32_t productId, const QList<QPair<int, int>> &songs)
     {

@@ -218,21 +218,25 @@ SSimOutcome CSimDevice::Finish(SimBytes reply, const SSimFault *fault, bool pack
     return outcome;
 }
 
+// Every matching fault counts the request, also when an earlier one fires on it; the first that
+// fires is applied.
 const SSimFault *CSimDevice::FaultFor(uint8_t command)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (auto active = m_faults.begin(); active != m_faults.end(); ++active) {
-        if (active->fault.command != -1 && active->fault.command != command)
-            continue;
-        ++active->seen;
-        if (active->fault.atRequest != 0 && active->seen != active->fault.atRequest)
-            continue;
-        m_firedFault = active->fault;
-        if (active->fault.atRequest != 0 || active->fault.once)
-            m_faults.erase(active);
-        return &m_firedFault;
+    const SSimFault *fired = nullptr;
+    for (auto active = m_faults.begin(); active != m_faults.end();) {
+        const bool matches = active->fault.command == -1 || active->fault.command == command;
+        const bool fires = matches && (++active->seen, active->fault.atRequest == 0 ||
+                                                           active->seen == active->fault.atRequest);
+        if (fires && !fired) {
+            m_firedFault = active->fault;
+            fired = &m_firedFault;
+        }
+        const bool usedUp = (active->fault.atRequest != 0 && active->seen >= active->fault.atRequest) ||
+                            (fires && active->fault.once);
+        active = usedUp ? m_faults.erase(active) : active + 1;
     }
-    return nullptr;
+    return fired;
 }
 
 void CSimDevice::Log(uint8_t command, const SimBytes &body, bool raw)

@@ -102,6 +102,17 @@ private slots:
         QCOMPARE(StatusOf(device.HandleMessage(erase)), uint8_t(0x00));
     }
 
+    void faultsCountTheirOwnRequests()
+    {
+        CSimDevice device(SSimDeviceConfig{});
+        device.SetFault({SIM_FAULT_ERROR_STATUS, 1, -1, false, 0});
+        device.SetFault({SIM_FAULT_WRONG_COMMAND, 2, -1, false, 0});
+        const SimBytes probe = PackedOf("00 59 11 00 00 00 FF");
+        QCOMPARE(StatusOf(device.HandleMessage(probe)), uint8_t(0x01));
+        QCOMPARE(StatusOf(device.HandleMessage(probe)), uint8_t(0x10));
+        QCOMPARE(StatusOf(device.HandleMessage(probe)), uint8_t(0x11));
+    }
+
     void backendDeliversFromItsOwnThread()
     {
         auto device = std::make_shared<CSimDevice>(SSimDeviceConfig{});
@@ -127,7 +138,6 @@ private slots:
         output->openPort(0, "out");
         const SimBytes probe = Wire("F0 00 32 45 00 00 00 40 7F F7");
         output->sendMessage(probe.data(), probe.size());
-        QVERIFY(!CSimBus::Instance().Idle());
         QTRY_VERIFY(CSimBus::Instance().Idle());
         QCOMPARE(calls.load(), 1);
         QVERIFY(callbackThread != std::this_thread::get_id());

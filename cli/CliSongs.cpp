@@ -33,6 +33,23 @@ bool ParseCliSlot(const QString &text, const CLooperSongTable &table, uint32_t &
     return false;
 }
 
+int OpenCliSlot(const SCliOptions &options, const QString &text, CUSBPort &port, CLooperSongTable &table,
+                uint32_t &slot)
+{
+    const int status = LoadCliSongs(options, port, table);
+    if (status != EXIT_OK)
+        return status;
+    return ParseCliSlot(text, table, slot) ? EXIT_OK : EXIT_USAGE;
+}
+
+bool CliSlotHasSong(const CLooperSongTable &table, uint32_t slot)
+{
+    if (table.Store(slot)->HasSong())
+        return true;
+    std::fprintf(stderr, "brindle-cli: slot %u holds no song\n", slot + 1);
+    return false;
+}
+
 QString CliRowText(const CLooperSongTable &table, uint32_t slot)
 {
     const CLooperSongBase *store = table.Store(slot);

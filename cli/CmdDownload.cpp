@@ -19,12 +19,10 @@ int RunDownload(const SCliOptions &options)
     }
     CUSBPort port;
     CLooperSongTable table(port);
-    const int status = LoadCliSongs(options, port, table);
     uint32_t slot = 0;
+    const int status = OpenCliSlot(options, options.arguments[1], port, table, slot);
     if (status != EXIT_OK)
         return status;
-    if (!ParseCliSlot(options.arguments[1], table, slot))
-        return EXIT_USAGE;
     if (table.Store(slot)->HasSong() && !options.yes) {
         std::fprintf(stderr, "brindle-cli: '%s' already exist; add --yes to overwrite it\n",
                      CliRowText(table, slot).toUtf8().constData());

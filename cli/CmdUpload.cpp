@@ -18,16 +18,12 @@ int RunUpload(const SCliOptions &options)
     }
     CUSBPort port;
     CLooperSongTable table(port);
-    const int status = LoadCliSongs(options, port, table);
     uint32_t slot = 0;
+    const int status = OpenCliSlot(options, options.arguments[0], port, table, slot);
     if (status != EXIT_OK)
         return status;
-    if (!ParseCliSlot(options.arguments[0], table, slot))
-        return EXIT_USAGE;
-    if (!table.Store(slot)->HasSong()) {
-        std::fprintf(stderr, "brindle-cli: slot %u holds no song\n", slot + 1);
+    if (!CliSlotHasSong(table, slot))
         return EXIT_FAILED;
-    }
     bool saved = false;
     int32_t result = RESULT_OK;
     {

@@ -2,9 +2,8 @@
 #include "CDialogAnswerer.h"
 #include "CPackageBuilder.h"
 #include "CSimBus.h"
-#include "CSimulatorBackend.h"
 #include "FaultKinds.h"
-#include "MillisecondClock.h"
+#include "SimulatedLoopers.h"
 
 #include <QLineEdit>
 #include <QProgressBar>
@@ -28,9 +27,7 @@ class TestFaultSweepFirmware : public QObject {
 private slots:
     void initTestCase()
     {
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        SetMidiBackend(std::make_shared<CSimulatorBackend>());
-        SetMillisecondSource(SimulatedIdleMilliseconds);
+        UseSimulatedLoopersInWindow();
         QVERIFY(CPackageBuilder("10003")
                     .AddItem(CPackageBuilder::LayoutText(AREA, START, 16, 4096),
                              CPackageBuilder::PatternImage(10000, 9))

@@ -2,11 +2,10 @@
 #include "CDialogAnswerer.h"
 #include "CLooperSongTable.h"
 #include "CSimBus.h"
-#include "CSimulatorBackend.h"
 #include "CUSBPort.h"
 #include "FaultKinds.h"
-#include "MillisecondClock.h"
 #include "Settings.h"
+#include "SimulatedLoopers.h"
 
 #include <QListWidget>
 #include <QProgressBar>
@@ -99,9 +98,7 @@ class TestFaultSweepSongs : public QObject {
 private slots:
     void initTestCase()
     {
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        SetMidiBackend(std::make_shared<CSimulatorBackend>());
-        SetMillisecondSource(SimulatedIdleMilliseconds);
+        UseSimulatedLoopersInWindow();
         QFile file(m_dir.filePath("new.wav"));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(NewSongFile()) > 0);
         file.close();

@@ -2,9 +2,7 @@
 #include "CDialogAnswerer.h"
 #include "CSimBus.h"
 #include "CSimDevice.h"
-#include "CSimulatorBackend.h"
-#include "MillisecondClock.h"
-#include "CSimBus.h"
+#include "SimulatedLoopers.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -59,9 +57,7 @@ private:
 
 void TestDeviceMonitor::initTestCase()
 {
-    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    SetMidiBackend(std::make_shared<CSimulatorBackend>());
-    SetMillisecondSource(SimulatedIdleMilliseconds);
+    UseSimulatedLoopersInWindow();
 }
 
 void TestDeviceMonitor::init()

@@ -2,8 +2,7 @@
 #include "CDialogAnswerer.h"
 #include "CPackageBuilder.h"
 #include "CSimBus.h"
-#include "CSimulatorBackend.h"
-#include "MillisecondClock.h"
+#include "SimulatedLoopers.h"
 
 #include <QLineEdit>
 #include <QProgressBar>
@@ -22,12 +21,7 @@ class TestFirmwareWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        SetMidiBackend(std::make_shared<CSimulatorBackend>());
-        SetMillisecondSource(SimulatedIdleMilliseconds);
-    }
+    void initTestCase() { UseSimulatedLoopersInWindow(); }
     void init()
     {
         CSimBus::Instance().Clear();

@@ -2,10 +2,9 @@
 #include "CDialogAnswerer.h"
 #include "CLooperSongTable.h"
 #include "CSimBus.h"
-#include "CSimulatorBackend.h"
 #include "CUSBPort.h"
-#include "MillisecondClock.h"
 #include "Settings.h"
+#include "SimulatedLoopers.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -78,12 +77,7 @@ class TestSongs : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        SetMidiBackend(std::make_shared<CSimulatorBackend>());
-        SetMillisecondSource(SimulatedIdleMilliseconds);
-    }
+    void initTestCase() { UseSimulatedLoopersInWindow(); }
     void cleanup()
     {
         m_pWindow.reset();

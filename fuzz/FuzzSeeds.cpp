@@ -3,7 +3,10 @@
 #include "CUSBPort.h"
 #include "SevenBitCodec.h"
 
+#include <QDir>
 #include <QFile>
+
+CSeedWriter::CSeedWriter(const QString &dir) : m_strDir(dir), m_bOk(QDir().mkpath(dir)) {}
 
 void CSeedWriter::Write(const QByteArray &bytes)
 {

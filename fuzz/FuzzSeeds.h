@@ -12,7 +12,8 @@
 // Numbers the seed files of one corpus folder.
 class CSeedWriter {
 public:
-    explicit CSeedWriter(const QString &dir) : m_strDir(dir) {}
+    // Makes the folder when it is missing.
+    explicit CSeedWriter(const QString &dir);
     void Write(const QByteArray &bytes);
     bool Ok() const { return m_bOk; }
 

@@ -2,17 +2,10 @@
 #include "CSimBus.h"
 #include "CSimulatorBackend.h"
 #include "CUSBPort.h"
-#include "Messages.h"
+#include "FuzzSupport.h"
 #include "MillisecondClock.h"
 
-#include <QCoreApplication>
-
 namespace {
-class CSilentPresenter : public CMessagePresenter {
-public:
-    void Present(const QString &) override {}
-};
-
 const uint32_t PRODUCTS[] = {10002, 10003, 10004};
 // Songs larger than this are not read back: reading is paced by the device, not by the parser.
 const uint32_t MAX_READ_BACK = 65536;
@@ -20,15 +13,11 @@ const uint32_t MAX_READ_BACK = 65536;
 struct SFixture {
     SFixture()
     {
-        static int argc = 1;
-        static char name[] = "fuzz";
-        static char *argv[] = {name, nullptr};
-        new QCoreApplication(argc, argv);
-        SetMessagePresenter(&presenter);
+        StartFuzzApplication();
+        SilenceMessages();
         SetMillisecondSource(&SimulatedIdleMilliseconds);
         SetMidiBackend(std::make_shared<CSimulatorBackend>());
     }
-    CSilentPresenter presenter;
 };
 
 // The FAT blocks of the first slots get the fuzz bytes, a few pages each from their start.

@@ -1,18 +1,11 @@
 #include "CLoopbackBackend.h"
 #include "CUSBPort.h"
 #include "FuzzClock.h"
-#include "Messages.h"
-
-#include <QCoreApplication>
+#include "FuzzSupport.h"
 
 #include <mutex>
 
 namespace {
-class CSilentPresenter : public CMessagePresenter {
-public:
-    void Present(const QString &) override {}
-};
-
 // Hands out the fuzz input as replies: each request takes the next piece, cut at 0xF7.
 class CReplySource {
 public:
@@ -47,16 +40,12 @@ CReplySource g_replies;
 struct SFixture {
     SFixture() : backend(std::make_shared<CLoopbackBackend>())
     {
-        static int argc = 1;
-        static char name[] = "fuzz";
-        static char *argv[] = {name, nullptr};
-        new QCoreApplication(argc, argv);
-        SetMessagePresenter(&presenter);
+        StartFuzzApplication();
+        SilenceMessages();
         SetMillisecondSource(&FuzzMilliseconds);
         backend->SetResponder([](const std::vector<unsigned char> &) { return g_replies.Next(); });
         SetMidiBackend(backend);
     }
-    CSilentPresenter presenter;
     std::shared_ptr<CLoopbackBackend> backend;
     CUSBPort port;
 };

@@ -9,8 +9,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
-// Messages go nowhere: a run would otherwise show one for most inputs.
+// Messages and debug lines go nowhere: a run would otherwise write some for most inputs, and
+// writing them costs more than the code under test.
 inline void SilenceMessages()
 {
     class CSilentPresenter : public CMessagePresenter {
@@ -19,6 +21,11 @@ inline void SilenceMessages()
     };
     static CSilentPresenter presenter;
     SetMessagePresenter(&presenter);
+    // A fatal message still says why the run stopped.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
 }
 
 // For targets whose code needs an application object (timers, QSettings); made once.

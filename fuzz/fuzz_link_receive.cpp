@@ -1,5 +1,6 @@
 #include "CMidiLink.h"
 #include "FuzzClock.h"
+#include "FuzzSupport.h"
 
 #include <vector>
 
@@ -9,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static CMidiLink *link = [] {
         SetMillisecondSource(&FuzzMilliseconds);
+        SilenceMessages();
         return new CMidiLink;
     }();
     if (size < 1)

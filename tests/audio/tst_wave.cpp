@@ -1,48 +1,16 @@
 #include "CRecordingPresenter.h"
 #include "CWave.h"
 #include "HexBytes.h"
+#include "WavBytes.h"
 
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
 
 #include <cstring>
 
 namespace {
-
-QByteArray U32(uint32_t value)
-{
-    uint8_t bytes[4];
-    qToLittleEndian(value, bytes);
-    return QByteArray(reinterpret_cast<char *>(bytes), 4);
-}
-
-QByteArray U16(uint16_t value)
-{
-    return U32(value).left(2);
-}
-
-// A WAV file as bytes: fmt chunk of fmtSize bytes, optional chunk before data, data bytes.
-QByteArray WavBytes(uint16_t channels, uint32_t rate, uint16_t bits, const QByteArray &samples,
-                    int fmtSize = 16, const QByteArray &beforeData = QByteArray())
-{
-    const uint16_t align = uint16_t(channels * bits / 8);
-    QByteArray fmt = U16(1) + U16(channels) + U32(rate) + U32(rate * align) + U16(align) + U16(bits);
-    fmt = fmt.leftJustified(fmtSize, '\0', true);
-    const QByteArray body = "WAVEfmt " + U32(uint32_t(fmt.size())) + fmt + beforeData + "data" +
-                            U32(uint32_t(samples.size())) + samples;
-    return "RIFF" + U32(uint32_t(body.size())) + body;
-}
-
-QByteArray Samples24(const QList<int> &values)
-{
-    QByteArray bytes;
-    for (int value : values)
-        bytes += U32(uint32_t(value)).left(3);
-    return bytes;
-}
 
 QList<int> Values24(const CWave &wave)
 {
@@ -103,7 +71,7 @@ private slots:
         QTest::newRow("no WAVE") << good.left(8) + "WAVXfmt " + good.mid(16)
                                  << "Wave file '%1' WAVEfmt not found";
         QTest::newRow("LIST before data")
-            << WavBytes(1, 8000, 16, QByteArray(20, 'a'), 16, "LIST" + U32(4) + "INFO")
+            << WavBytes(1, 8000, 16, QByteArray(20, 'a'), 16, "LIST" + LittleEndian32(4) + "INFO")
             << "Wave file '%1' data segment not found";
         QByteArray zeroAlign = good;
         zeroAlign[32] = 0;
@@ -205,7 +173,7 @@ private slots:
         // 16-bit stereo: left channel kept, scaled to 24 bits; 0x8000 becomes -8388608.
         QByteArray stereo;
         for (int i = 0; i < 1000; ++i)
-            stereo += U16(i == 0 ? 0x8000 : uint16_t(i)) + U16(0x7FFF);
+            stereo += LittleEndian16(i == 0 ? 0x8000 : uint16_t(i)) + LittleEndian16(0x7FFF);
         CWave wave;
         QVERIFY(Load(wave, WavBytes(2, 44100, 16, stereo)));
         wave.Convert(TARGET_RATE_DOWNLOAD);
@@ -224,10 +192,10 @@ private slots:
         QTest::newRow("8-bit") << WavBytes(1, 44100, 8, QByteArray(10, 'a'));
         QTest::newRow("24-bit plus a byte") << WavBytes(1, 44100, 40, QByteArray(10, 'a'));
         QByteArray zeroRate = WavBytes(1, 44100, 16, QByteArray(10, 'a'));
-        zeroRate.replace(24, 4, U32(0));
+        zeroRate.replace(24, 4, LittleEndian32(0));
         QTest::newRow("rate 0") << zeroRate;
         QByteArray zeroByteRate = WavBytes(1, 44100, 16, QByteArray(10, 'a'));
-        zeroByteRate.replace(28, 4, U32(0));
+        zeroByteRate.replace(28, 4, LittleEndian32(0));
         QTest::newRow("byte rate 0") << zeroByteRate;
     }
     void unhandledClipsStayAsTheyAre()

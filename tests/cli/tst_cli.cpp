@@ -1,21 +1,10 @@
 #include "CPackageBuilder.h"
 #include "CliRunner.h"
+#include "WavBytes.h"
 
 #include <QTemporaryDir>
 
 #include <QtTest>
-
-namespace {
-// A 46875 Hz 24-bit mono WAV file: the device's own form, stored unchanged.
-QByteArray WavFile(const QByteArray &samples)
-{
-    auto u32 = [](uint32_t v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
-    const QByteArray fmt =
-        u32(1 | 1 << 16) + u32(46875) + u32(46875 * 3) + u32(3 | 24 << 16) + u32(18).left(2);
-    const QByteArray body = "WAVEfmt " + u32(18) + fmt + "data" + u32(uint32_t(samples.size())) + samples;
-    return "RIFF" + u32(uint32_t(body.size())) + body;
-}
-} // namespace
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -150,7 +139,7 @@ private slots:
         QByteArray samples;
         for (int i = 0; i < 46875; ++i)
             samples += char(i) + QByteArray(1, char(i >> 8)) + QByteArray(1, char(i >> 3));
-        wav.write(WavFile(samples));
+        wav.write(DeviceFormWavBytes(samples));
         wav.close();
         run = cli.Run({"download", wav.fileName(), "2"});
         QCOMPARE(run.exitCode, 0);

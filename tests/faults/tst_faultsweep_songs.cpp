@@ -6,13 +6,13 @@
 #include "FaultKinds.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
+#include "WavBytes.h"
 
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
 
 namespace {
@@ -35,20 +35,9 @@ std::vector<uint8_t> OldSong()
     return bytes;
 }
 
-QByteArray U32(uint32_t value)
-{
-    uint8_t bytes[4];
-    qToLittleEndian(value, bytes);
-    return QByteArray(reinterpret_cast<char *>(bytes), 4);
-}
-
-// Already at the looper's own format, so it reaches the device unchanged.
 QByteArray NewSongFile()
 {
-    const QByteArray fmt = U32(1 | 1 << 16) + U32(46875) + U32(46875 * 3) + U32(3 | 24 << 16);
-    const QByteArray body = "WAVEfmt " + U32(16) + fmt + "data" + U32(NEW_SONG_BYTES) +
-                            QByteArray(int(NEW_SONG_BYTES), char(NEW_SONG_BYTE));
-    return "RIFF" + U32(uint32_t(body.size())) + body;
+    return DeviceFormWavBytes(QByteArray(int(NEW_SONG_BYTES), char(NEW_SONG_BYTE)));
 }
 
 const char *OperationName(EOperation operation)

@@ -5,6 +5,7 @@
 #include "CUSBPort.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
+#include "WavBytes.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -17,23 +18,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray U32(uint32_t value)
-{
-    uint8_t bytes[4];
-    qToLittleEndian(value, bytes);
-    return QByteArray(reinterpret_cast<char *>(bytes), 4);
-}
-
-QByteArray WavFile(uint16_t channels, uint32_t rate, uint16_t bits, const QByteArray &samples,
-                   uint16_t extra = 0)
-{
-    const uint16_t align = uint16_t(channels * bits / 8);
-    const QByteArray fmt = U32(1 | channels << 16) + U32(rate) + U32(rate * align) + U32(align | bits << 16) +
-                           U32(extra).left(2);
-    const QByteArray body = "WAVEfmt " + U32(18) + fmt + "data" + U32(uint32_t(samples.size())) + samples;
-    return "RIFF" + U32(uint32_t(body.size())) + body;
-}
 
 // Linear interpolation on the exact ratio t/s between x[i-1] and x[i], written here from the
 // description of the conversion, independently of the program's code.
@@ -158,10 +142,10 @@ private slots:
         QVector<qint64> left;
         for (int i = 0; i < 4410; ++i) {
             const int16_t l = int16_t((i * 37) % 20000 - 10000);
-            stereo += U32(uint16_t(l) | uint32_t(0x1234) << 16);
+            stereo += LittleEndian32(uint16_t(l) | uint32_t(0x1234) << 16);
             left.append(qint64(l) * 256);
         }
-        const QString input = WriteFile("stereo.wav", WavFile(2, 44100, 16, stereo));
+        const QString input = WriteFile("stereo.wav", WavBytes(2, 44100, 16, stereo));
         List()->setCurrentRow(4);
         m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(input));
         m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
@@ -209,9 +193,9 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("message");
         QTest::newRow("not a wav file") << QByteArray("just some text") << "Wave file '%1' RIFF not found";
-        QTest::newRow("8-bit") << WavFile(1, 44100, 8, QByteArray(100, 'a'))
+        QTest::newRow("8-bit") << WavBytes(1, 44100, 8, QByteArray(100, 'a'))
                                << "Wave file '%1' format not supported";
-        QTest::newRow("too long") << WavFile(1, 46875, 24, QByteArray(41287680 + 3, '\x11'), 18)
+        QTest::newRow("too long") << DeviceFormWavBytes(QByteArray(41287680 + 3, '\x11'))
                                   << "File too large!";
     }
     void refusedDownloadsLeaveTheSlot()

@@ -3,6 +3,7 @@
 #include "CLooperSongTable.h"
 #include "CSimBus.h"
 #include "CUSBPort.h"
+#include "DeviceModel.h"
 #include "FaultKinds.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
@@ -19,17 +20,22 @@ namespace {
 
 enum EOperation { DOWNLOAD, UPLOAD, DELETE };
 
-const uint32_t PULSE_RIG = 10002;
+// One model of each store kind: the file table, and the legacy layout whose writes are verified
+// by range checksum.
+const uint32_t MODELS[] = {10002, 10003};
 const uint32_t SLOT = 0;
-const uint32_t OLD_SONG_BYTES = 8064;
 const uint32_t NEW_SONG_BYTES = 6000;
 const uint8_t NEW_SONG_BYTE = 0x42;
-// A file-table song is stored in whole sample groups of this many bytes.
-const uint32_t GROUP_BYTES = 192;
 
-std::vector<uint8_t> OldSong()
+// Songs are stored in whole sample groups.
+uint32_t GroupBytes(uint32_t productId)
 {
-    std::vector<uint8_t> bytes(OLD_SONG_BYTES);
+    return FindDeviceModel(productId)->geometry->groupSize;
+}
+
+std::vector<uint8_t> OldSong(uint32_t productId)
+{
+    std::vector<uint8_t> bytes(42 * GroupBytes(productId));
     for (size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = uint8_t(i * 7 + i / 251);
     return bytes;
@@ -70,17 +76,24 @@ SSlotContent ReadSlot()
     return content;
 }
 
-bool IsNewSong(const std::vector<uint8_t> &bytes)
+// The file table keeps whole groups, cutting the rest; the legacy layout pads the last group with zeros.
+bool IsNewSong(uint32_t productId, const std::vector<uint8_t> &bytes)
 {
-    return bytes.size() > NEW_SONG_BYTES - GROUP_BYTES && bytes.size() <= NEW_SONG_BYTES &&
-           std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == NEW_SONG_BYTE; });
+    const size_t group = GroupBytes(productId);
+    const size_t song = std::min<size_t>(bytes.size(), NEW_SONG_BYTES);
+    if (bytes.size() + group <= NEW_SONG_BYTES || bytes.size() >= NEW_SONG_BYTES + group)
+        return false;
+    return std::all_of(bytes.begin(), bytes.begin() + long(song),
+                       [](uint8_t b) { return b == NEW_SONG_BYTE; }) &&
+           std::all_of(bytes.begin() + long(song), bytes.end(), [](uint8_t b) { return b == 0; });
 }
 
 } // namespace
 
-// Every fault kind at a spread of requests of Download, Upload and Delete in the window: each
-// case must end with a message or the reloaded list, leave the window idle, program nothing
-// without an erase, and leave the slot with its old song unless the new record was committed.
+// Every fault kind at a spread of requests of Download, Upload and Delete in the window, on a
+// model of each store kind: each case must end with a message or the reloaded list, leave the
+// window idle, program nothing without an erase, and leave the slot with its old song unless the
+// new record was committed.
 class TestFaultSweepSongs : public QObject {
     Q_OBJECT
 
@@ -91,8 +104,10 @@ private slots:
         QFile file(m_dir.filePath("new.wav"));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(NewSongFile()) > 0);
         file.close();
-        for (EOperation operation : {DOWNLOAD, UPLOAD, DELETE})
-            RunClean(operation);
+        for (uint32_t productId : MODELS) {
+            for (EOperation operation : {DOWNLOAD, UPLOAD, DELETE})
+                RunClean(productId, operation);
+        }
     }
     void cleanup()
     {
@@ -106,23 +121,22 @@ private slots:
 
     void everyFaultAtSpreadRequests_data()
     {
+        QTest::addColumn<uint>("productId");
         QTest::addColumn<int>("operation");
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("request");
-        for (EOperation operation : {DOWNLOAD, UPLOAD, DELETE}) {
-            for (const auto &fault : SweptFaultKinds()) {
-                for (int request : SpreadOfRequests(m_cleanRequests.value(operation)))
-                    QTest::addRow("%s, %s at %d", OperationName(operation), qPrintable(fault.second), request)
-                        << int(operation) << int(fault.first) << request;
-            }
+        for (uint32_t productId : MODELS) {
+            for (EOperation operation : {DOWNLOAD, UPLOAD, DELETE})
+                AddRows(productId, operation);
         }
     }
     void everyFaultAtSpreadRequests()
     {
+        QFETCH(uint, productId);
         QFETCH(int, operation);
         QFETCH(int, kind);
         QFETCH(int, request);
-        Start();
+        Start(productId);
         m_pDevice->SetFault({ESimFaultKind(kind), request, -1, false, 0});
         const QStringList seen = Run(EOperation(operation));
 
@@ -136,22 +150,24 @@ private slots:
         const bool bSucceeded = operation == DELETE ? seen.isEmpty() : seen.contains("Successful !");
         QVERIFY2(operation == DELETE || !seen.isEmpty(), "the operation ended without a message");
         if (operation == UPLOAD)
-            VerifyUploadedFile(bSucceeded);
+            VerifyUploadedFile(bSucceeded, m_uploadedFiles.value(productId));
 
         m_pWindow.reset();
         m_pDevice->ClearFaults();
         CSimBus::Instance().Replug(m_pDevice);
         const SSlotContent slot = ReadSlot();
         QVERIFY2(slot.bLoaded, "the list no longer loads");
+        const std::vector<uint8_t> old = OldSong(productId);
         if (operation == DELETE) {
-            QVERIFY2(!slot.bHasSong || (!bSucceeded && slot.bytes == OldSong()), "the delete was not kept");
+            QVERIFY2(!slot.bHasSong || (!bSucceeded && slot.bytes == old), "the delete was not kept");
             return;
         }
         QVERIFY2(slot.bHasSong, "the song is gone");
         if (operation == DOWNLOAD && bSucceeded)
-            QVERIFY2(IsNewSong(slot.bytes), "a download reported as done did not store the new song");
+            QVERIFY2(IsNewSong(productId, slot.bytes),
+                     "a download reported as done did not store the new song");
         else
-            QVERIFY2(slot.bytes == OldSong() || (operation == DOWNLOAD && IsNewSong(slot.bytes)),
+            QVERIFY2(slot.bytes == old || (operation == DOWNLOAD && IsNewSong(productId, slot.bytes)),
                      qPrintable(QString("the slot holds %1 bytes of neither song").arg(slot.bytes.size())));
     }
 
@@ -169,27 +185,39 @@ private:
         }
         return requests;
     }
-    void RunClean(EOperation operation)
+    void AddRows(uint32_t productId, EOperation operation)
     {
-        Start();
+        for (const auto &fault : SweptFaultKinds()) {
+            for (int request : SpreadOfRequests(m_cleanRequests.value({productId, operation}))) {
+                QTest::addRow("%u %s, %s at %d", productId, OperationName(operation),
+                              qPrintable(fault.second), request)
+                    << uint(productId) << int(operation) << int(fault.first) << request;
+            }
+        }
+    }
+    // The number of requests and the uploaded file of a run without faults, to sweep and compare with.
+    void RunClean(uint32_t productId, EOperation operation)
+    {
+        Start(productId);
         const QStringList seen = Run(operation);
         QVERIFY2(operation == DELETE ? seen.isEmpty() : seen == QStringList{"Successful !"},
                  qPrintable(seen.join(" | ")));
-        m_cleanRequests[operation] = int(m_pDevice->Requests().size());
+        const int nRequests = int(m_pDevice->Requests().size());
+        m_cleanRequests[{productId, operation}] = nRequests;
         if (operation == UPLOAD) {
             QFile file(UploadPath());
             QVERIFY(file.open(QIODevice::ReadOnly));
-            m_uploadedFile = file.readAll();
-            QVERIFY(m_uploadedFile.size() > int(OLD_SONG_BYTES));
+            m_uploadedFiles[productId] = file.readAll();
+            QVERIFY(m_uploadedFiles[productId].size() > int(OldSong(productId).size()));
         }
-        qInfo("%s: %d requests", OperationName(operation), m_cleanRequests[operation]);
+        qInfo("%u %s: %d requests", productId, OperationName(operation), nRequests);
         cleanup();
     }
-    // A PULSE RIG with the old song in the slot, then the window on it.
-    void Start()
+    // A looper of the model with the old song in the slot, then the window on it.
+    void Start(uint32_t productId)
     {
         SSimDeviceConfig config;
-        config.productId = PULSE_RIG;
+        config.productId = productId;
         m_pDevice = std::make_shared<CSimDevice>(config);
         CSimBus::Instance().Attach(m_pDevice);
         {
@@ -197,7 +225,7 @@ private:
             QVERIFY(port.Connect(0));
             CLooperSongTable table(port);
             QCOMPARE(table.LoadSongs(), int32_t(RESULT_OK));
-            const std::vector<uint8_t> song = OldSong();
+            const std::vector<uint8_t> song = OldSong(productId);
             QCOMPARE(table.WriteSong(SLOT, song.data(), uint32_t(song.size()), nullptr), int32_t(RESULT_OK));
         }
         m_pAnswerer.reset(new CDialogAnswerer);
@@ -228,7 +256,7 @@ private:
         m_pWindow->findChild<QPushButton *>(button)->click();
         return m_pAnswerer->SeenTexts().mid(nQuestions);
     }
-    void VerifyUploadedFile(bool bSucceeded)
+    void VerifyUploadedFile(bool bSucceeded, const QByteArray &clean)
     {
         QFile file(UploadPath());
         if (!bSucceeded) {
@@ -236,13 +264,13 @@ private:
             return;
         }
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY2(file.readAll() == m_uploadedFile, "the uploaded file differs from a clean upload's");
+        QVERIFY2(file.readAll() == clean, "the uploaded file differs from a clean upload's");
     }
     QString UploadPath() const { return m_dir.filePath("uploaded.wav"); }
 
     QTemporaryDir m_dir;
-    QMap<int, int> m_cleanRequests;
-    QByteArray m_uploadedFile;
+    QMap<QPair<uint32_t, int>, int> m_cleanRequests;
+    QMap<uint32_t, QByteArray> m_uploadedFiles;
     std::shared_ptr<CSimDevice> m_pDevice;
     std::unique_ptr<CDialogAnswerer> m_pAnswerer;
     std::unique_ptr<BrindleQT> m_pWindow;

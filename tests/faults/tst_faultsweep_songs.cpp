@@ -216,18 +216,8 @@ private:
     // A looper of the model with the old song in the slot, then the window on it.
     void Start(uint32_t productId)
     {
-        SSimDeviceConfig config;
-        config.productId = productId;
-        m_pDevice = std::make_shared<CSimDevice>(config);
-        CSimBus::Instance().Attach(m_pDevice);
-        {
-            CUSBPort port;
-            QVERIFY(port.Connect(0));
-            CLooperSongTable table(port);
-            QCOMPARE(table.LoadSongs(), int32_t(RESULT_OK));
-            const std::vector<uint8_t> song = OldSong(productId);
-            QCOMPARE(table.WriteSong(SLOT, song.data(), uint32_t(song.size()), nullptr), int32_t(RESULT_OK));
-        }
+        m_pDevice = AttachLooperWithSongs(productId, {{SLOT, OldSong(productId)}});
+        QVERIFY(m_pDevice);
         m_pAnswerer.reset(new CDialogAnswerer);
         m_pWindow.reset(new BrindleQT);
         m_pWindow->findChild<QListWidget *>("m_lstSong")->setCurrentRow(int(SLOT));

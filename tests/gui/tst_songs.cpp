@@ -1,8 +1,6 @@
 #include "BrindleQT.h"
 #include "CDialogAnswerer.h"
-#include "CLooperSongTable.h"
 #include "CSimBus.h"
-#include "CUSBPort.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
 #include "WavBytes.h"
@@ -258,23 +256,15 @@ private:
     // A simulated looper of the model with songs of the given lengths in the given slots, then the window.
     void Start(uint32_t productId, const QList<QPair<int, int>> &songs)
     {
-        SSimDeviceConfig config;
-        config.productId = productId;
-        m_pDevice = std::make_shared<CSimDevice>(config);
-        CSimBus::Instance().Attach(m_pDevice);
-        {
-            CUSBPort port;
-            QVERIFY(port.Connect(0));
-            CLooperSongTable table(port);
-            QCOMPARE(table.LoadSongs(), int32_t(RESULT_OK));
-            for (const auto &song : songs) {
-                std::vector<uint8_t> bytes(size_t(song.second));
-                for (size_t i = 0; i < bytes.size(); ++i)
-                    bytes[i] = uint8_t(i * 7 + song.first);
-                QCOMPARE(table.WriteSong(uint32_t(song.first), bytes.data(), uint32_t(bytes.size()), nullptr),
-                         int32_t(RESULT_OK));
-            }
+        QMap<uint32_t, std::vector<uint8_t>> contents;
+        for (const auto &song : songs) {
+            std::vector<uint8_t> &bytes = contents[uint32_t(song.first)];
+            bytes.resize(size_t(song.second));
+            for (size_t i = 0; i < bytes.size(); ++i)
+                bytes[i] = uint8_t(i * 7 + song.first);
         }
+        m_pDevice = AttachLooperWithSongs(productId, contents);
+        QVERIFY(m_pDevice);
         m_pAnswerer.reset(new CDialogAnswerer);
         m_pWindow.reset(new BrindleQT);
         QCOMPARE(List()->count() > 0, true);

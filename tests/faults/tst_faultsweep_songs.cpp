@@ -140,6 +140,9 @@ private slots:
         m_pDevice->SetFault({ESimFaultKind(kind), request, -1, false, 0});
         const QStringList seen = Run(EOperation(operation));
 
+        // Answers left over are fine; a box that did not take its answer (a question where a
+        // message was expected) is not.
+        QVERIFY2(m_pAnswerer->Failures().isEmpty(), qPrintable(m_pAnswerer->Failures().join("\n")));
         QVERIFY2(!m_pDevice->Requests().empty(), "the operation sent nothing");
         QCOMPARE(m_pWindow->Operation(), int32_t(OP_NONE));
         QVERIFY(m_pWindow->findChild<QProgressBar *>("progressBar")->isHidden());

@@ -28,14 +28,13 @@ bool AnswerCliHelp(const SCliOptions &options, int &status)
     const bool helpCommand = options.command == QLatin1String("help");
     if (!options.help && !helpCommand)
         return false;
+    const QString name = helpCommand && !options.arguments.isEmpty() ? options.arguments[0] : options.command;
     if (helpCommand && options.arguments.size() > 1) {
         std::fprintf(stderr, "brindle-cli: help takes one command name\n\n%s", qPrintable(CliUsage()));
         status = EXIT_USAGE;
-    } else if (helpCommand && options.arguments.size() == 1)
-        status = PrintCommandUsage(options.arguments[0]);
-    else if (!options.command.isEmpty() && !helpCommand)
-        status = PrintCommandUsage(options.command);
-    else
+    } else if (name.isEmpty() || (helpCommand && options.arguments.isEmpty() && !options.help))
         std::printf("%s", qPrintable(CliUsage()));
+    else
+        status = PrintCommandUsage(name);
     return true;
 }

@@ -28,13 +28,14 @@ bool AnswerCliHelp(const SCliOptions &options, int &status)
     const bool helpCommand = options.command == QLatin1String("help");
     if (!options.help && !helpCommand)
         return false;
-    const QString name = helpCommand && !options.arguments.isEmpty() ? options.arguments[0] : options.command;
     if (helpCommand && options.arguments.size() > 1) {
         std::fprintf(stderr, "brindle-cli: help takes one command name\n\n%s", qPrintable(CliUsage()));
         status = EXIT_USAGE;
-    } else if (name.isEmpty() || (helpCommand && options.arguments.isEmpty() && !options.help))
+    } else if (helpCommand && !options.arguments.isEmpty())
+        status = PrintCommandUsage(options.arguments[0]);
+    else if ((helpCommand && !options.help) || options.command.isEmpty())
         std::printf("%s", qPrintable(CliUsage()));
     else
-        status = PrintCommandUsage(name);
+        status = PrintCommandUsage(options.command);
     return true;
 }

@@ -5,24 +5,35 @@ struct SCliUsage {
     const char *name;
     const char *synopsis;
     const char *summary;
+    bool json = false;
 };
 
 // One entry per command, in the order the usage text lists them.
 const SCliUsage USAGES[] = {
-    {"ports", "ports [--json]", "list MIDI input ports, output ports and the name-matched pairs"},
-    {"info", "info [--json]", "connect; print model name, product id, firmware version, link mode"},
-    {"list", "list [--json]", "one line per song slot"},
+    {"ports", "ports [--json]", "list MIDI input ports, output ports and the name-matched pairs", true},
+    {"info", "info [--json]", "connect; print model name, product id, firmware version, link mode", true},
+    {"list", "list [--json]", "one line per song slot", true},
     {"upload", "upload SLOT FILE.wav", "save the song of SLOT as a 48000 Hz 24-bit mono WAV file"},
     {"download", "download FILE.wav SLOT [--yes]",
      "store a WAV file in SLOT; a slot holding a song needs --yes"},
     {"delete", "delete SLOT --yes", "delete the song of SLOT"},
     {"update", "update PACKAGE.dat", "replace the device firmware"},
-    {"inspect", "inspect PACKAGE.dat [--json]", "show what a firmware package holds (no device needed)"},
+    {"inspect", "inspect PACKAGE.dat [--json]", "show what a firmware package holds (no device needed)",
+     true},
     {"help", "help [COMMAND]", "this text, or the usage of COMMAND"},
 };
 
 const char *const OPTIONS = "[--api NAME] [--port NAME | --in NAME --out NAME] [--quiet]";
 const int SYNOPSIS_WIDTH = 32;
+
+const SCliUsage *FindUsage(const QString &name)
+{
+    for (const SCliUsage &usage : USAGES) {
+        if (name == QLatin1String(usage.name))
+            return &usage;
+    }
+    return nullptr;
+}
 } // namespace
 
 QString CliUsage()
@@ -43,10 +54,14 @@ QString CliUsage()
 
 QString CliCommandUsage(const QString &name)
 {
-    for (const SCliUsage &usage : USAGES) {
-        if (name == QLatin1String(usage.name))
-            return QStringLiteral("usage: brindle-cli %1 %2\n\n%3\n")
-                .arg(OPTIONS, usage.synopsis, usage.summary);
-    }
-    return QString();
+    const SCliUsage *usage = FindUsage(name);
+    if (!usage)
+        return QString();
+    return QStringLiteral("usage: brindle-cli %1 %2\n\n%3\n").arg(OPTIONS, usage->synopsis, usage->summary);
+}
+
+bool CliCommandTakesJson(const QString &name)
+{
+    const SCliUsage *usage = FindUsage(name);
+    return usage && usage->json;
 }

@@ -29,3 +29,5 @@ bool ParseCliOptions(const QStringList &arguments, SCliOptions &options, QString
 // The whole usage text, and the usage of one command (empty when name is no command).
 QString CliUsage();
 QString CliCommandUsage(const QString &name);
+// Whether the command prints a JSON document for --json.
+bool CliCommandTakesJson(const QString &name);

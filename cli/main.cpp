@@ -53,6 +53,8 @@ int main(int argc, char *argv[])
     const auto command = CliCommandTable().find(options.command);
     if (command == CliCommandTable().end())
         return UsageError(QStringLiteral("unknown command %1").arg(options.command));
+    if (options.json && !CliCommandTakesJson(options.command))
+        return UsageError(QStringLiteral("--json is not available for %1").arg(options.command));
     if (!InstallBackend(options, errorText))
         return UsageError(errorText);
     return command->second(options);

@@ -101,6 +101,11 @@ private slots:
         const SCliRun refused = raw.Run({"list", "--json"});
         QCOMPARE(refused.exitCode, 1);
         QVERIFY(refused.out.isEmpty());
+
+        const SCliRun notJson = cli.Run({"upload", "2", dir.filePath("out.wav"), "--json"});
+        QCOMPARE(notJson.exitCode, 2);
+        QVERIFY(notJson.err.startsWith("brindle-cli: --json is not available for upload\n"));
+        QVERIFY(!QFile::exists(dir.filePath("out.wav")));
     }
 
     void inspectJson()

@@ -82,6 +82,8 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "-- apt-get install, run, remove"
 installed=yes
+# A copy left by an earlier, interrupted run would hide this build's package ("already newest").
+DEBIAN_FRONTEND=noninteractive apt-get remove -y brindle >/dev/null 2>&1 || true
 DEBIAN_FRONTEND=noninteractive apt-get install -y "$deb" >/dev/null
 [ "$(/usr/bin/brindle-cli --version)" = "brindle-cli $version" ] || fail "installed --version is wrong"
 BRINDLE_MIDI_API=simulator /usr/bin/brindle-cli info | grep -qx "Model:    Corvel Solo" || fail "installed info failed"

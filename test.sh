@@ -1,5 +1,6 @@
 #!/bin/bash
 # Installs what is missing, builds, starts a JACK server for the RtMidi tests and runs every test;
+# then checks the installed files and the Debian package (scripts/check-packaging.sh);
 # then the whole suite once more in an AddressSanitizer + UndefinedBehaviorSanitizer build (clang),
 # and every fuzz target for a bounded time (BRINDLE_FUZZ_SECONDS each, default 30).
 set -euo pipefail
@@ -19,6 +20,9 @@ fi
 echo "== build and test"
 scripts/build.sh build
 ctest --test-dir build --output-on-failure -j2 --timeout 600
+
+echo "== install, Debian package"
+scripts/check-packaging.sh build
 
 echo "== sanitizer build and test"
 CC=clang CXX=clang++ scripts/build.sh build-asan -DBRINDLE_FUZZ=ON -DBRINDLE_BENCHMARKS=OFF

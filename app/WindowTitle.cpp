@@ -1,10 +1,11 @@
 #include "WindowTitle.h"
 
 #include "BrindleQT.h"
+#include "BrindleVersion.h"
 #include "DeviceModel.h"
 
 namespace {
-const char *const TITLE_BASE = "Brindle V1.2";
+const char *const TITLE_BASE = "Brindle V" BRINDLE_VERSION;
 }
 
 QString FormatVersion(uint32_t firmwareVersion)

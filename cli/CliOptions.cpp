@@ -29,6 +29,12 @@ bool ParseCliOptions(const QStringList &arguments, SCliOptions &options, QString
             options.quiet = true;
         else if (argument == "--yes")
             options.yes = true;
+        else if (argument == "--json")
+            options.json = true;
+        else if (argument == "--help" || argument == "-h")
+            options.help = true;
+        else if (argument == "--version")
+            options.version = true;
         else if (argument.startsWith("--")) {
             errorText = QStringLiteral("unknown option %1").arg(argument);
             ok = false;
@@ -39,7 +45,7 @@ bool ParseCliOptions(const QStringList &arguments, SCliOptions &options, QString
         if (!ok)
             return false;
     }
-    if (options.command.isEmpty()) {
+    if (options.command.isEmpty() && !options.help && !options.version) {
         errorText = QStringLiteral("no command given");
         return false;
     }
@@ -52,22 +58,4 @@ bool ParseCliOptions(const QStringList &arguments, SCliOptions &options, QString
         return false;
     }
     return true;
-}
-
-QString CliUsage()
-{
-    return QStringLiteral(
-        "usage: brindle-cli [--api NAME] [--port NAME | --in NAME --out NAME] [--quiet] COMMAND [ARGS]\n"
-        "\n"
-        "  ports                           list MIDI input ports, output ports and the name-matched pairs\n"
-        "  info                            connect; print model name, product id, firmware version, link "
-        "mode\n"
-        "  list                            one line per song slot\n"
-        "  upload SLOT FILE.wav            save the song of SLOT as a 48000 Hz 24-bit mono WAV file\n"
-        "  download FILE.wav SLOT [--yes]  store a WAV file in SLOT; a slot holding a song needs --yes\n"
-        "  delete SLOT --yes               delete the song of SLOT\n"
-        "  update PACKAGE.dat              replace the device firmware\n"
-        "  inspect PACKAGE.dat             show what a firmware package holds (no device needed)\n"
-        "\n"
-        "SLOT counts from 1. Exit status: 0 done, 1 failed, 2 usage error, 3 no device answered.\n");
 }

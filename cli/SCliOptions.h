@@ -17,10 +17,17 @@ struct SCliOptions {
     QString outPort;
     bool quiet = false;
     bool yes = false;
+    bool json = false;
+    bool help = false;
+    bool version = false;
     QString command;
     QStringList arguments;
 };
 
 // Fills options from the program's arguments (without the program name); false with a text on misuse.
 bool ParseCliOptions(const QStringList &arguments, SCliOptions &options, QString &errorText);
+// The whole usage text, and the usage of one command (empty when name is no command).
 QString CliUsage();
+QString CliCommandUsage(const QString &name);
+// Whether the command prints a JSON document for --json.
+bool CliCommandTakesJson(const QString &name);

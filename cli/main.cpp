@@ -1,5 +1,6 @@
 #include "CStderrPresenter.h"
 #include "CliCommands.h"
+#include "CliHelp.h"
 #include "MidiBackendChoice.h"
 
 #include <QCoreApplication>
@@ -46,9 +47,14 @@ int main(int argc, char *argv[])
     QString errorText;
     if (!ParseCliOptions(application.arguments().mid(1), options, errorText))
         return UsageError(errorText);
+    int status = EXIT_OK;
+    if (AnswerCliHelp(options, status))
+        return status;
     const auto command = CliCommandTable().find(options.command);
     if (command == CliCommandTable().end())
         return UsageError(QStringLiteral("unknown command %1").arg(options.command));
+    if (options.json && !CliCommandTakesJson(options.command))
+        return UsageError(QStringLiteral("--json is not available for %1").arg(options.command));
     if (!InstallBackend(options, errorText))
         return UsageError(errorText);
     return command->second(options);

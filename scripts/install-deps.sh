@@ -8,6 +8,7 @@ PACKAGES=(
   libgtest-dev libbenchmark-dev
   jackd2 xvfb xauth sox libsndfile1-dev
   clang libclang-rt-14-dev
+  desktop-file-utils appstream lintian man-db groff dpkg-dev x11-utils bash-completion
 )
 
 missing=()

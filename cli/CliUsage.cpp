@@ -1,0 +1,67 @@
+#include "SCliOptions.h"
+
+namespace {
+struct SCliUsage {
+    const char *name;
+    const char *synopsis;
+    const char *summary;
+    bool json = false;
+};
+
+// One entry per command, in the order the usage text lists them.
+const SCliUsage USAGES[] = {
+    {"ports", "ports [--json]", "list MIDI input ports, output ports and the name-matched pairs", true},
+    {"info", "info [--json]", "connect; print model name, product id, firmware version, link mode", true},
+    {"list", "list [--json]", "one line per song slot", true},
+    {"upload", "upload SLOT FILE.wav", "save the song of SLOT as a 48000 Hz 24-bit mono WAV file"},
+    {"download", "download FILE.wav SLOT [--yes]",
+     "store a WAV file in SLOT; a slot holding a song needs --yes"},
+    {"delete", "delete SLOT --yes", "delete the song of SLOT"},
+    {"update", "update PACKAGE.dat", "replace the device firmware"},
+    {"inspect", "inspect PACKAGE.dat [--json]", "show what a firmware package holds (no device needed)",
+     true},
+    {"help", "help [COMMAND]", "this text, or the usage of COMMAND"},
+};
+
+const char *const OPTIONS = "[--api NAME] [--port NAME | --in NAME --out NAME] [--quiet]";
+const int SYNOPSIS_WIDTH = 32;
+
+const SCliUsage *FindUsage(const QString &name)
+{
+    for (const SCliUsage &usage : USAGES) {
+        if (name == QLatin1String(usage.name))
+            return &usage;
+    }
+    return nullptr;
+}
+} // namespace
+
+QString CliUsage()
+{
+    QString text = QStringLiteral("usage: brindle-cli %1 COMMAND [ARGS]\n"
+                                  "       brindle-cli --help | --version\n\n")
+                       .arg(OPTIONS);
+    for (const SCliUsage &usage : USAGES)
+        text += QStringLiteral("  %1 %2\n")
+                    .arg(QString::fromLatin1(usage.synopsis), -SYNOPSIS_WIDTH)
+                    .arg(usage.summary);
+    text += QStringLiteral(
+        "\n"
+        "--json prints one JSON document on stdout instead of the text. COMMAND --help shows its usage.\n"
+        "SLOT counts from 1. Exit status: 0 done, 1 failed, 2 usage error, 3 no device answered.\n");
+    return text;
+}
+
+QString CliCommandUsage(const QString &name)
+{
+    const SCliUsage *usage = FindUsage(name);
+    if (!usage)
+        return QString();
+    return QStringLiteral("usage: brindle-cli %1 %2\n\n%3\n").arg(OPTIONS, usage->synopsis, usage->summary);
+}
+
+bool CliCommandTakesJson(const QString &name)
+{
+    const SCliUsage *usage = FindUsage(name);
+    return usage && usage->json;
+}

@@ -1,0 +1,59 @@
+# bash completion for brindle-cli
+
+_brindle_cli()
+{
+    local cur prev words cword
+    _init_completion || return
+
+    local commands="ports info list upload download delete update inspect backup restore import export repair help"
+    local audio='wav|flac|aif|aiff|aifc|ogg|oga|opus|mp3'
+
+    case $prev in
+        --api)
+            COMPREPLY=($(compgen -W "alsa jack core winmm simulator" -- "$cur"))
+            return ;;
+        --port | --in | --out | --slots | --rate)
+            return ;;
+        --channel)
+            COMPREPLY=($(compgen -W "left right mix" -- "$cur"))
+            return ;;
+        --bits)
+            COMPREPLY=($(compgen -W "16 24 32f" -- "$cur"))
+            return ;;
+    esac
+
+    # The command and its arguments, skipping the options and their values.
+    local i command="" arguments=0
+    for ((i = 1; i < cword; i++)); do
+        case ${words[i]} in
+            --api | --port | --in | --out | --slots | --channel | --rate | --bits) ((i++)) ;;
+            -*) ;;
+            *) if [[ -z $command ]]; then command=${words[i]}; else ((arguments++)); fi ;;
+        esac
+    done
+
+    if [[ $cur == -* ]]; then
+        local options="--api --port --in --out --quiet --json --help -h --version"
+        case $command in
+            download) options+=" --yes --verify" ;;
+            delete) options+=" --yes" ;;
+            restore) options+=" --slots --yes" ;;
+            import) options+=" --yes --channel --verify" ;;
+            export) options+=" --rate --bits" ;;
+        esac
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        return
+    fi
+
+    case $command in
+        "") COMPREPLY=($(compgen -W "$commands" -- "$cur")) ;;
+        help) ((arguments == 0)) && COMPREPLY=($(compgen -W "$commands" -- "$cur")) ;;
+        upload) ((arguments == 1)) && _filedir wav ;;
+        download) ((arguments == 0)) && _filedir wav ;;
+        update | inspect) ((arguments == 0)) && _filedir dat ;;
+        backup | restore) ((arguments == 0)) && _filedir -d ;;
+        import) ((arguments == 0)) && _filedir "$audio" ;;
+        export) ((arguments == 1)) && _filedir "$audio" ;;
+    esac
+} &&
+    complete -F _brindle_cli brindle-cli

@@ -29,6 +29,14 @@ bool ParseCliOptions(const QStringList &arguments, SCliOptions &options, QString
             options.quiet = true;
         else if (argument == "--yes")
             options.yes = true;
+        else if (argument == "--verify")
+            options.verify = true;
+        else if (argument == "--channel")
+            ok = TakeValue(arguments, i, options.channel, errorText);
+        else if (argument == "--rate")
+            ok = TakeValue(arguments, i, options.rate, errorText);
+        else if (argument == "--bits")
+            ok = TakeValue(arguments, i, options.bits, errorText);
         else if (argument.startsWith("--")) {
             errorText = QStringLiteral("unknown option %1").arg(argument);
             ok = false;
@@ -65,6 +73,11 @@ QString CliUsage()
         "  list                            one line per song slot\n"
         "  upload SLOT FILE.wav            save the song of SLOT as a 48000 Hz 24-bit mono WAV file\n"
         "  download FILE.wav SLOT [--yes]  store a WAV file in SLOT; a slot holding a song needs --yes\n"
+        "  import FILE SLOT [--yes] [--channel left|right|mix] [--verify]\n"
+        "                                  store any audio file in SLOT (high-quality rate conversion)\n"
+        "  export SLOT FILE [--rate HZ] [--bits 16|24|32f]\n"
+        "                                  save the song of SLOT as .wav, .flac, .aiff or .ogg (default\n"
+        "                                  48000 Hz, 24 bits)\n"
         "  delete SLOT --yes               delete the song of SLOT\n"
         "  update PACKAGE.dat              replace the device firmware\n"
         "  inspect PACKAGE.dat             show what a firmware package holds (no device needed)\n"

@@ -17,6 +17,11 @@ struct SCliOptions {
     QString outPort;
     bool quiet = false;
     bool yes = false;
+    // import / export
+    bool verify = false;
+    QString channel;
+    QString rate;
+    QString bits;
     QString command;
     QStringList arguments;
 };

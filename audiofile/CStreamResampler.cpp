@@ -1,0 +1,77 @@
+#include "CStreamResampler.h"
+
+#include <soxr.h>
+
+#include <cmath>
+
+namespace {
+// Output room for one call: the converted length of the input plus the filter's share.
+const size_t OUTPUT_MARGIN_FRAMES = 1024;
+} // namespace
+
+CStreamResampler::CStreamResampler(uint32_t inputRate, uint32_t outputRate, uint32_t channels)
+    : m_dRatio(double(outputRate) / inputRate), m_nChannels(channels)
+{
+    if (inputRate == outputRate)
+        return;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    soxr_error_t error = nullptr;
+    m_pSoxr = soxr_create(inputRate, outputRate, channels, &error, &io, &quality, nullptr);
+    m_pError = error;
+}
+
+CStreamResampler::~CStreamResampler()
+{
+    soxr_delete(m_pSoxr);
+}
+
+bool CStreamResampler::Valid(QString &errorText) const
+{
+    if (!m_pError)
+        return true;
+    errorText = QString::fromUtf8(m_pError);
+    return false;
+}
+
+bool CStreamResampler::Process(const float *input, size_t frameCount, std::vector<float> &output)
+{
+    output.clear();
+    if (!m_pSoxr) {
+        output.assign(input, input + frameCount * m_nChannels);
+        return true;
+    }
+    return Drain(input, frameCount, output);
+}
+
+bool CStreamResampler::Flush(std::vector<float> &output)
+{
+    output.clear();
+    return !m_pSoxr || Drain(nullptr, 0, output);
+}
+
+// Feeds the input (null: the end of input) and collects everything soxr hands back for it.
+bool CStreamResampler::Drain(const float *input, size_t frameCount, std::vector<float> &output)
+{
+    const size_t room = size_t(std::ceil(double(frameCount) * m_dRatio)) + OUTPUT_MARGIN_FRAMES;
+    for (;;) {
+        const size_t start = output.size() / m_nChannels;
+        output.resize((start + room) * m_nChannels);
+        size_t consumed = 0;
+        size_t produced = 0;
+        const soxr_error_t error = soxr_process(m_pSoxr, input, frameCount, &consumed,
+                                                output.data() + start * m_nChannels, room, &produced);
+        output.resize((start + produced) * m_nChannels);
+        // Input that soxr neither took nor answered would loop for ever.
+        if (error || (input && consumed == 0 && produced == 0))
+            return false;
+        if (input) {
+            input += consumed * m_nChannels;
+            frameCount -= consumed;
+            if (frameCount == 0)
+                return true;
+        } else if (produced == 0) {
+            return true;
+        }
+    }
+}

@@ -39,16 +39,17 @@ bool ConvertAndWrite(const uint8_t *song, size_t frames, const FlashGeometry &ge
     if (!resampler.Valid(reason))
         return false;
     std::vector<float> decoded(CHUNK_FRAMES * channels);
-    std::vector<float> converted;
+    const float *converted = nullptr;
+    size_t convertedFrames = 0;
     for (size_t done = 0; done < frames;) {
         const size_t count = std::min(CHUNK_FRAMES, frames - done);
         DecodeDeviceSamples(song + done * channels * DEVICE_SAMPLE_BYTES, count * channels, decoded.data());
-        if (!resampler.Process(decoded.data(), count, converted) ||
-            !writer.Write(converted.data(), converted.size() / channels, reason))
+        if (!resampler.Process(decoded.data(), count, converted, convertedFrames) ||
+            !writer.Write(converted, convertedFrames, reason))
             return false;
         done += count;
     }
-    return resampler.Flush(converted) && writer.Write(converted.data(), converted.size() / channels, reason);
+    return resampler.Flush(converted, convertedFrames) && writer.Write(converted, convertedFrames, reason);
 }
 } // namespace
 

@@ -54,7 +54,8 @@ public:
             return false;
         std::vector<float> fileFrames(size_t(CHUNK_FRAMES) * m_reader.Channels());
         std::vector<float> songFrames(size_t(CHUNK_FRAMES) * m_nSongChannels);
-        std::vector<float> converted;
+        const float *converted = nullptr;
+        size_t convertedFrames = 0;
         for (;;) {
             const int64_t read = m_reader.Read(fileFrames.data(), CHUNK_FRAMES);
             if (read < 0) {
@@ -64,22 +65,23 @@ public:
             if (read == 0)
                 break;
             m_picker.Fill(fileFrames.data(), size_t(read), songFrames.data());
-            if (!Take(m_resampler.Process(songFrames.data(), size_t(read), converted), converted, song,
-                      reason))
+            const bool ok = m_resampler.Process(songFrames.data(), size_t(read), converted, convertedFrames);
+            if (!Take(ok, converted, convertedFrames, song, reason))
                 return false;
         }
-        return Take(m_resampler.Flush(converted), converted, song, reason);
+        const bool ok = m_resampler.Flush(converted, convertedFrames);
+        return Take(ok, converted, convertedFrames, song, reason);
     }
 
 private:
-    bool Take(bool convertedOk, const std::vector<float> &converted, std::vector<uint8_t> &song,
+    bool Take(bool convertedOk, const float *converted, size_t frames, std::vector<uint8_t> &song,
               QString &reason) const
     {
         if (!convertedOk) {
             reason = QStringLiteral("the rate conversion failed");
             return false;
         }
-        AppendDeviceSamples(converted.data(), converted.size(), song);
+        AppendDeviceSamples(converted, frames * m_nSongChannels, song);
         if (song.size() <= m_nLongest)
             return true;
         reason.clear();

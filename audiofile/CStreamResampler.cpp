@@ -34,34 +34,46 @@ bool CStreamResampler::Valid(QString &errorText) const
     return false;
 }
 
-bool CStreamResampler::Process(const float *input, size_t frameCount, std::vector<float> &output)
+bool CStreamResampler::Process(const float *input, size_t frameCount, const float *&output,
+                               size_t &outputFrames)
 {
-    output.clear();
-    if (!m_pSoxr) {
-        output.assign(input, input + frameCount * m_nChannels);
-        return true;
-    }
-    return Drain(input, frameCount, output);
+    if (m_pSoxr)
+        return Drain(input, frameCount, output, outputFrames);
+    output = input;
+    outputFrames = frameCount;
+    return true;
 }
 
-bool CStreamResampler::Flush(std::vector<float> &output)
+bool CStreamResampler::Flush(const float *&output, size_t &outputFrames)
 {
-    output.clear();
-    return !m_pSoxr || Drain(nullptr, 0, output);
+    output = nullptr;
+    outputFrames = 0;
+    return !m_pSoxr || Drain(nullptr, 0, output, outputFrames);
+}
+
+// Room for `frames` frames past the ones collected; grows only, so a steady stream allocates nothing.
+float *CStreamResampler::Room(size_t frames)
+{
+    if (m_output.size() < frames * m_nChannels)
+        m_output.resize(frames * m_nChannels);
+    return m_output.data();
 }
 
 // Feeds the input (null: the end of input) and collects everything soxr hands back for it.
-bool CStreamResampler::Drain(const float *input, size_t frameCount, std::vector<float> &output)
+bool CStreamResampler::Drain(const float *input, size_t frameCount, const float *&output,
+                             size_t &outputFrames)
 {
     const size_t room = size_t(std::ceil(double(frameCount) * m_dRatio)) + OUTPUT_MARGIN_FRAMES;
+    size_t collected = 0;
     for (;;) {
-        const size_t start = output.size() / m_nChannels;
-        output.resize((start + room) * m_nChannels);
+        float *buffer = Room(collected + room);
         size_t consumed = 0;
         size_t produced = 0;
         const soxr_error_t error = soxr_process(m_pSoxr, input, frameCount, &consumed,
-                                                output.data() + start * m_nChannels, room, &produced);
-        output.resize((start + produced) * m_nChannels);
+                                                buffer + collected * m_nChannels, room, &produced);
+        collected += produced;
+        output = m_output.data();
+        outputFrames = collected;
         // Input that soxr neither took nor answered would loop for ever.
         if (error || (input && consumed == 0 && produced == 0))
             return false;

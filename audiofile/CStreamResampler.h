@@ -19,13 +19,17 @@ public:
 
     // False with the library's reason when it could not be set up.
     bool Valid(QString &errorText) const;
-    // Replaces output with the frames that frameCount more input frames complete.
-    bool Process(const float *input, size_t frameCount, std::vector<float> &output);
-    // Replaces output with the frames still held back; call once after the last input.
-    bool Flush(std::vector<float> &output);
+    // The frames that frameCount more input frames complete: output points at outputFrames frames, valid
+    // until the next call.
+    bool Process(const float *input, size_t frameCount, const float *&output, size_t &outputFrames);
+    // The frames still held back, likewise; call once after the last input.
+    bool Flush(const float *&output, size_t &outputFrames);
 
 private:
-    bool Drain(const float *input, size_t frameCount, std::vector<float> &output);
+    bool Drain(const float *input, size_t frameCount, const float *&output, size_t &outputFrames);
+    float *Room(size_t frames);
+
+    std::vector<float> m_output;
 
     soxr *m_pSoxr = nullptr;
     const char *m_pError = nullptr;

@@ -6,12 +6,13 @@ int32_t Quantise24(float value)
 {
     if (std::isnan(value))
         return 0;
-    const double scaled = std::nearbyint(double(value) * 8388608.0);
-    if (scaled >= SAMPLE24_MAX)
+    // Scaling by a power of two is exact in float, so float rounding is exact too.
+    const float scaled = value * 8388608.0f;
+    if (scaled >= float(SAMPLE24_MAX))
         return SAMPLE24_MAX;
-    if (scaled <= SAMPLE24_MIN)
+    if (scaled <= float(SAMPLE24_MIN))
         return SAMPLE24_MIN;
-    return int32_t(scaled);
+    return int32_t(std::lrintf(scaled));
 }
 
 void AppendDeviceSamples(const float *samples, size_t count, std::vector<uint8_t> &song)

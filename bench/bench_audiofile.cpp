@@ -101,6 +101,11 @@ std::vector<double> QualityRoundTrip(const STone &tone)
     return ReadSoundFile(path, channels, rate);
 }
 
+void PrintRow(const char *label, double linear, double quality)
+{
+    std::printf("%-52s %10.3f dB %12.3f dB\n", label, linear, quality);
+}
+
 void PrintQuality()
 {
     const STone ten{10000, MINUS_6_DBFS};
@@ -109,19 +114,23 @@ void PrintQuality()
     const double full = 20 * std::log10(MINUS_6_DBFS);
     const double fullRms = 20 * std::log10(MINUS_6_DBFS / std::sqrt(2.0));
     std::vector<uint8_t> song;
-    std::printf("quality (48000 Hz 24-bit tone at -6 dBFS)      Download/Upload (linear)   import/export "
-                "(libsoxr HQ)\n");
-    std::printf("10 kHz into the looper, SNR                    %8.1f dB                %8.1f dB\n",
-                SnrAgainstTone(LinearImport(ten), 46875, ten),
-                SnrAgainstTone(QualityImport(ten, song), 46875, ten));
-    std::printf("20 kHz into the looper, level change           %8.3f dB                %8.3f dB\n",
-                ToneLevelDb(LinearImport(twenty), 46875, 20000) - full,
-                ToneLevelDb(QualityImport(twenty, song), 46875, 20000) - full);
-    std::printf("23.8 kHz into the looper, level left           %8.1f dB                %8.1f dB\n",
-                RmsDb(LinearImport(above)) - fullRms, RmsDb(QualityImport(above, song)) - fullRms);
-    std::printf("10 kHz in and back out at 48000 Hz, SNR        %8.1f dB                %8.1f dB\n\n",
-                SnrAgainstTone(LinearRoundTrip(ten), 48000, ten),
-                SnrAgainstTone(QualityRoundTrip(ten), 48000, ten));
+    std::printf("%-52s %13s %15s\n", "48000 Hz 24-bit tone at -6 dBFS", "linear", "libsoxr HQ");
+    PrintRow("10 kHz into the looper: SNR", SnrAgainstTone(LinearImport(ten), 46875, ten),
+             SnrAgainstTone(QualityImport(ten, song), 46875, ten));
+    PrintRow("  the same after the best time alignment", SnrAfterFit(LinearImport(ten), 46875, 10000),
+             SnrAfterFit(QualityImport(ten, song), 46875, 10000));
+    PrintRow("20 kHz into the looper: level change", ToneLevelDb(LinearImport(twenty), 46875, 20000) - full,
+             ToneLevelDb(QualityImport(twenty, song), 46875, 20000) - full);
+    PrintRow("23.8 kHz into the looper: level left", RmsDb(LinearImport(above)) - fullRms,
+             RmsDb(QualityImport(above, song)) - fullRms);
+    PrintRow("10 kHz in and out at 48000 Hz: SNR", SnrAgainstTone(LinearRoundTrip(ten), 48000, ten),
+             SnrAgainstTone(QualityRoundTrip(ten), 48000, ten));
+    PrintRow("  the same after the best time alignment", SnrAfterFit(LinearRoundTrip(ten), 48000, 10000),
+             SnrAfterFit(QualityRoundTrip(ten), 48000, 10000));
+    PrintRow("20 kHz in and out at 48000 Hz: level change",
+             ToneLevelDb(LinearRoundTrip(twenty), 48000, 20000) - full,
+             ToneLevelDb(QualityRoundTrip(twenty), 48000, 20000) - full);
+    std::printf("\n");
 }
 
 // The five-minute stereo clip, once as a file and once as a CWave source.

@@ -3,6 +3,7 @@
 #include "CSimBus.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
+#include "ToneMeasure.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -16,45 +17,16 @@
 
 #include <sndfile.h>
 
-#include <cmath>
-
 namespace {
-const double TONE_HZ = 1000;
+const STone TONE{1000, 0.5};
 
-bool WriteTone(const QString &path)
-{
-    SF_INFO info = {};
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    info.samplerate = 48000;
-    info.channels = 1;
-    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (!file)
-        return false;
-    std::vector<float> samples;
-    for (int k = 0; k < 48000; ++k)
-        samples.push_back(0.5f * float(std::sin(2 * M_PI * TONE_HZ * k / 48000)));
-    sf_writef_float(file, samples.data(), sf_count_t(samples.size()));
-    return sf_close(file) == 0;
-}
-
-// SNR in dB of a one-channel 48000 Hz file against the tone, away from the clip's edges.
+// SNR in dB of a one-channel 48000 Hz file against the tone; 0 for another layout.
 double ToneSnr(const QString &path)
 {
-    SF_INFO info = {};
-    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!file || info.channels != 1 || info.samplerate != 48000)
-        return 0;
-    std::vector<double> samples(size_t(info.frames));
-    sf_readf_double(file, samples.data(), info.frames);
-    sf_close(file);
-    double signal = 0;
-    double noise = 0;
-    for (size_t k = 3000; k + 3000 < samples.size(); ++k) {
-        const double ideal = 0.5 * std::sin(2 * M_PI * TONE_HZ * double(k) / 48000);
-        signal += ideal * ideal;
-        noise += (samples[k] - ideal) * (samples[k] - ideal);
-    }
-    return 10 * std::log10(signal / std::max(noise, 1e-300));
+    uint32_t channels = 0;
+    uint32_t rate = 0;
+    const std::vector<double> samples = ReadSoundFile(path, channels, rate);
+    return channels == 1 && rate == 48000 ? SnrAgainstTone(samples, 48000, TONE) : 0;
 }
 } // namespace
 
@@ -66,7 +38,8 @@ private slots:
     void initTestCase()
     {
         UseSimulatedLoopersInWindow();
-        QVERIFY(WriteTone(m_dir.filePath("tone.wav")));
+        QVERIFY(
+            WriteToneFile(m_dir.filePath("tone.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 48000, {TONE}, 48000));
     }
     void cleanup()
     {

@@ -78,19 +78,49 @@ double SnrAgainstTone(const std::vector<double> &samples, uint32_t rate, const S
     return 10 * std::log10(signal / std::max(noise, 1e-300));
 }
 
+namespace {
+// Least-squares amplitudes of sine and cosine at the frequency over the middle part.
+void FitTone(const std::vector<double> &samples, uint32_t rate, double frequency, double &s, double &c)
+{
+    double ss = 0, cc = 0, sc = 0, ys = 0, yc = 0;
+    for (size_t k = EDGE; k + EDGE < samples.size(); ++k) {
+        const double phase = 2 * M_PI * frequency * double(k) / rate;
+        const double sine = std::sin(phase);
+        const double cosine = std::cos(phase);
+        ss += sine * sine;
+        cc += cosine * cosine;
+        sc += sine * cosine;
+        ys += samples[k] * sine;
+        yc += samples[k] * cosine;
+    }
+    const double determinant = std::max(ss * cc - sc * sc, 1e-300);
+    s = (ys * cc - yc * sc) / determinant;
+    c = (yc * ss - ys * sc) / determinant;
+}
+} // namespace
+
 double ToneLevelDb(const std::vector<double> &samples, uint32_t rate, double frequency)
 {
-    // Projection on sine and cosine over the middle part: the tone's amplitude whatever its phase.
     double s = 0;
     double c = 0;
-    size_t count = 0;
-    for (size_t k = EDGE; k + EDGE < samples.size(); ++k, ++count) {
+    FitTone(samples, rate, frequency, s, c);
+    return 20 * std::log10(std::max(std::sqrt(s * s + c * c), 1e-300));
+}
+
+double SnrAfterFit(const std::vector<double> &samples, uint32_t rate, double frequency)
+{
+    double s = 0;
+    double c = 0;
+    FitTone(samples, rate, frequency, s, c);
+    double signal = 0;
+    double noise = 0;
+    for (size_t k = EDGE; k + EDGE < samples.size(); ++k) {
         const double phase = 2 * M_PI * frequency * double(k) / rate;
-        s += samples[k] * std::sin(phase);
-        c += samples[k] * std::cos(phase);
+        const double fitted = s * std::sin(phase) + c * std::cos(phase);
+        signal += fitted * fitted;
+        noise += (samples[k] - fitted) * (samples[k] - fitted);
     }
-    const double amplitude = 2 * std::sqrt(s * s + c * c) / std::max<size_t>(count, 1);
-    return 20 * std::log10(std::max(amplitude, 1e-300));
+    return 10 * std::log10(signal / std::max(noise, 1e-300));
 }
 
 double RmsDb(const std::vector<double> &samples)

@@ -30,3 +30,6 @@ double SnrAgainstTone(const std::vector<double> &samples, uint32_t rate, const S
 double ToneLevelDb(const std::vector<double> &samples, uint32_t rate, double frequency);
 // The RMS level of the same middle part in dB relative to full scale.
 double RmsDb(const std::vector<double> &samples);
+// The SNR in dB after the best fit of a tone of the given frequency (any amplitude and phase): what is
+// left besides the tone, for a conversion that also shifts the signal in time.
+double SnrAfterFit(const std::vector<double> &samples, uint32_t rate, double frequency);

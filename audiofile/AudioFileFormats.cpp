@@ -74,7 +74,7 @@ QString AudioImportFilter()
             patterns << pattern;
     }
     // Common spellings that the library's list leaves out.
-    for (const char *extra : {"*.aif", "*.aifc", "*.opus", "*.mp3"}) {
+    for (const char *extra : {"*.aif", "*.aifc", "*.ogg", "*.opus", "*.mp3"}) {
         if (!patterns.contains(extra))
             patterns << extra;
     }

@@ -27,6 +27,32 @@ int VerifyImport(CLooperSongTable &table, uint32_t slot, const std::vector<uint8
     return EXIT_FAILED;
 }
 
+// The file's song in the connected model's layout; false after a message.
+bool ConvertForLooper(CUSBPort &port, const QString &strPath, AudioChannelChoice choice,
+                      std::vector<uint8_t> &song)
+{
+    const DeviceModel *model = FindDeviceModel(port.Identity().productId);
+    if (model && model->geometry)
+        return ConvertAudioFileForDevice(strPath, *model->geometry, choice, song);
+    ShowResult(RESULT_DEVICE_NOT_SUPPORTED);
+    return false;
+}
+
+int StoreSong(const SCliOptions &options, CLooperSongTable &table, uint32_t slot,
+              const std::vector<uint8_t> &song)
+{
+    int32_t result = RESULT_OK;
+    {
+        CTerminalProgress progress(options.quiet);
+        result = table.WriteSong(slot, song.data(), uint32_t(song.size()), &progress);
+    }
+    ShowResult(result);
+    if (result != RESULT_OK || table.LoadSongs() != RESULT_OK)
+        return EXIT_FAILED;
+    std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
+    return options.verify ? VerifyImport(table, slot, song) : EXIT_OK;
+}
+
 // Stores any audio file in a slot through the high-quality conversion; the rules of download hold.
 int RunImport(const SCliOptions &options)
 {
@@ -45,21 +71,10 @@ int RunImport(const SCliOptions &options)
                      CliRowText(table, slot).toUtf8().constData());
         return EXIT_USAGE;
     }
-    const DeviceModel *model = FindDeviceModel(port.Identity().productId);
     std::vector<uint8_t> song;
-    if (!model || !model->geometry ||
-        !ConvertAudioFileForDevice(options.arguments[0], *model->geometry, choice, song))
+    if (!ConvertForLooper(port, options.arguments[0], choice, song))
         return EXIT_FAILED;
-    int32_t result = RESULT_OK;
-    {
-        CTerminalProgress progress(options.quiet);
-        result = table.WriteSong(slot, song.data(), uint32_t(song.size()), &progress);
-    }
-    ShowResult(result);
-    if (result != RESULT_OK || table.LoadSongs() != RESULT_OK)
-        return EXIT_FAILED;
-    std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
-    return options.verify ? VerifyImport(table, slot, song) : EXIT_OK;
+    return StoreSong(options, table, slot, song);
 }
 } // namespace
 

@@ -36,6 +36,7 @@ BrindleQT::BrindleQT(QWidget *parent)
     QEvent::registerEventType(PROGRESS_EVENT_TYPE);
     LoadIcons();
     ApplyStyleSheet();
+    SetUpAudioFileActions();
     StartDeviceMonitor();
 }
 

@@ -49,12 +49,17 @@ protected slots:
     void OnDownloadSong();
     void OnDeleteSong();
     void currentRowChanged(int currentRow);
+    // Audio files in any common format (AudioFileActions.cpp).
+    void OnSongListMenu(const QPoint &pos);
+    void OnImportAudioFile();
+    void OnExportAudioFile();
 
 protected:
     void timerEvent(QTimerEvent *event) override;
     void customEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void LoadIcons();
@@ -80,6 +85,9 @@ private:
     void UpdateSongButtons();
     QString RowText(uint32_t nSlot) const;
     bool ConfirmOverwrite();
+    void SetUpAudioFileActions();
+    bool TakeAudioFileDrop(QEvent *event);
+    void ImportAudioFile(int32_t nRow, const QString &strPath);
 
     std::unique_ptr<Ui::BrindleQTClass> ui;
     std::unique_ptr<CUSBPort> m_pUSBPort;

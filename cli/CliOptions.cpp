@@ -35,6 +35,14 @@ bool ParseCliOptions(const QStringList &arguments, SCliOptions &options, QString
             options.help = true;
         else if (argument == "--version")
             options.version = true;
+        else if (argument == "--verify")
+            options.verify = true;
+        else if (argument == "--channel")
+            ok = TakeValue(arguments, i, options.channel, errorText);
+        else if (argument == "--rate")
+            ok = TakeValue(arguments, i, options.rate, errorText);
+        else if (argument == "--bits")
+            ok = TakeValue(arguments, i, options.bits, errorText);
         else if (argument.startsWith("--")) {
             errorText = QStringLiteral("unknown option %1").arg(argument);
             ok = false;

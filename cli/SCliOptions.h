@@ -20,6 +20,11 @@ struct SCliOptions {
     bool json = false;
     bool help = false;
     bool version = false;
+    // import / export
+    bool verify = false;
+    QString channel;
+    QString rate;
+    QString bits;
     QString command;
     QStringList arguments;
 };

@@ -6,7 +6,7 @@ PACKAGES=(
   g++ cmake pkg-config make
   qtbase5-dev librtmidi-dev libboost-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
-  jackd2 xvfb xauth sox libsndfile1-dev
+  jackd2 xvfb xauth sox libsndfile1-dev libsoxr-dev
   clang libclang-rt-14-dev
   desktop-file-utils appstream lintian man-db groff dpkg-dev x11-utils bash-completion
 )

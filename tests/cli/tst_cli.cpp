@@ -4,6 +4,11 @@
 
 #include <QTemporaryDir>
 
+#include <sndfile.h>
+
+#include <cmath>
+#include <vector>
+
 #include <QtTest>
 
 class TestCli : public QObject {
@@ -160,6 +165,36 @@ private slots:
         QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (Empty)\nSong 002 -- (Empty)\n"));
     }
 
+    void audioFilesInAndOut()
+    {
+        QTemporaryDir dir;
+        CCliRunner cli;
+        cli.Set("BRINDLE_SIM_MODEL", "10004");
+        cli.Set("BRINDLE_SIM_FLASH", dir.filePath("flash.bin"));
+        const QString input = dir.filePath("stereo.flac");
+        QVERIFY(WriteStereoFlac(input));
+        SCliRun run = cli.Run({"import", input, "1", "--verify"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QString("Successful !\n"));
+        QCOMPARE(run.out, QString("Song 001 -- (0.13  MB)\n"));
+        QCOMPARE(cli.Run({"import", input, "1"}).exitCode, 2);
+        QCOMPARE(cli.Run({"import", input, "1", "--yes", "--channel", "left", "--verify"}).exitCode, 0);
+
+        run = cli.Run({"export", "1", dir.filePath("song.ogg")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QString("Successful !\n"));
+        QCOMPARE(FileLayout(dir.filePath("song.ogg")), QString("2 channels, 48000 Hz, 0x200060"));
+        QCOMPARE(
+            cli.Run({"export", "1", dir.filePath("song.wav"), "--rate", "46875", "--bits", "32f"}).exitCode,
+            0);
+        QCOMPARE(FileLayout(dir.filePath("song.wav")), QString("2 channels, 46875 Hz, 0x10006"));
+        run = cli.Run({"export", "1", dir.filePath("song.mp3")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("could not be written: the file name must end in .wav"),
+                 qPrintable(run.err));
+        QVERIFY(!QFile::exists(dir.filePath("song.mp3")));
+    }
+
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -169,6 +204,9 @@ private slots:
         QTest::newRow("option without value") << QStringList{"info", "--port"};
         QTest::newRow("port and in") << QStringList{"--port", "a", "--in", "b", "--out", "c", "info"};
         QTest::newRow("unknown api") << QStringList{"--api", "carrier-pigeon", "ports"};
+        QTest::newRow("unknown channel") << QStringList{"import", "a.wav", "1", "--channel", "centre"};
+        QTest::newRow("unknown width") << QStringList{"export", "1", "a.wav", "--bits", "12"};
+        QTest::newRow("rate out of range") << QStringList{"export", "1", "a.wav", "--rate", "400"};
     }
     void usageErrors()
     {
@@ -176,6 +214,38 @@ private slots:
         const SCliRun run = CCliRunner().Run(arguments);
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.err.contains("usage: brindle-cli"));
+    }
+
+private:
+    // Half a second of two tones, 44100 Hz 16-bit.
+    static bool WriteStereoFlac(const QString &path)
+    {
+        SF_INFO info = {};
+        info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+        info.samplerate = 44100;
+        info.channels = 2;
+        SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+        if (!file)
+            return false;
+        std::vector<float> frames;
+        for (int k = 0; k < 22050; ++k) {
+            frames.push_back(0.5f * float(std::sin(k * 0.1)));
+            frames.push_back(0.25f * float(std::sin(k * 0.3)));
+        }
+        sf_writef_float(file, frames.data(), 22050);
+        return sf_close(file) == 0;
+    }
+    static QString FileLayout(const QString &path)
+    {
+        SF_INFO info = {};
+        SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+        if (!file)
+            return QString("unreadable");
+        sf_close(file);
+        return QString("%1 channels, %2 Hz, 0x%3")
+            .arg(info.channels)
+            .arg(info.samplerate)
+            .arg(info.format, 0, 16);
     }
 };
 

@@ -1,0 +1,141 @@
+#include "AudioExport.h"
+#include "AudioFileFormats.h"
+#include "AudioImport.h"
+#include "BrindleQT.h"
+#include "Messages.h"
+#include "Settings.h"
+#include "ui_BrindleQT.h"
+
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+
+#include <vector>
+
+namespace {
+// The one local file a drag carries, or an empty text.
+QString DraggedFile(const QMimeData *pData)
+{
+    if (!pData || pData->urls().size() != 1 || !pData->urls().first().isLocalFile())
+        return QString();
+    return pData->urls().first().toLocalFile();
+}
+
+// A name typed without an extension gets the one of the format chosen in the dialog ("WAV (*.wav)").
+QString WithFormatSuffix(const QString &strPath, const QString &strFilter)
+{
+    if (!QFileInfo(strPath).suffix().isEmpty())
+        return strPath;
+    const int nStart = strFilter.indexOf("*.");
+    if (nStart < 0)
+        return strPath;
+    return strPath + strFilter.mid(nStart + 1).section(QRegExp("[ )]"), 0, 0);
+}
+} // namespace
+
+void BrindleQT::SetUpAudioFileActions()
+{
+    ui->m_lstSong->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->m_lstSong, &QWidget::customContextMenuRequested, this, &BrindleQT::OnSongListMenu);
+    ui->m_lstSong->viewport()->setAcceptDrops(true);
+    ui->m_lstSong->viewport()->installEventFilter(this);
+}
+
+void BrindleQT::OnSongListMenu(const QPoint &pos)
+{
+    if (QListWidgetItem *pItem = ui->m_lstSong->itemAt(pos))
+        ui->m_lstSong->setCurrentItem(pItem);
+    const bool bRowOk = m_nOperation == OP_NONE && ui->m_btnOpen->isEnabled();
+    QMenu menu(this);
+    menu.addAction(QString::fromUtf8("Import audio file…"), this, &BrindleQT::OnImportAudioFile)
+        ->setEnabled(bRowOk);
+    menu.addAction(QString::fromUtf8("Export…"), this, &BrindleQT::OnExportAudioFile)
+        ->setEnabled(bRowOk && ui->m_btnUpload->isEnabled());
+    menu.exec(ui->m_lstSong->viewport()->mapToGlobal(pos));
+}
+
+bool BrindleQT::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->m_lstSong->viewport() && TakeAudioFileDrop(event))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// A file dropped on a row is imported into that slot once the drop has finished, so the drag's source
+// is not kept waiting through the questions and the transfer.
+bool BrindleQT::TakeAudioFileDrop(QEvent *event)
+{
+    const QEvent::Type nType = event->type();
+    if (nType != QEvent::DragEnter && nType != QEvent::DragMove && nType != QEvent::Drop)
+        return false;
+    auto *pDrop = static_cast<QDropEvent *>(event);
+    const QString strPath = DraggedFile(pDrop->mimeData());
+    const int nRow = ui->m_lstSong->indexAt(pDrop->pos()).row();
+    const bool bWanted = !strPath.isEmpty() && m_nOperation == OP_NONE && m_pUSBPort->State() == LINK_NORMAL;
+    if (!bWanted || (nType != QEvent::DragEnter && nRow < 0)) {
+        pDrop->ignore();
+        return true;
+    }
+    pDrop->acceptProposedAction();
+    if (nType == QEvent::Drop)
+        QTimer::singleShot(0, this, [this, nRow, strPath] {
+            ui->m_lstSong->setCurrentRow(nRow);
+            if (m_nCurRow == nRow && ConfirmOverwrite())
+                ImportAudioFile(nRow, strPath);
+        });
+    return true;
+}
+
+void BrindleQT::OnImportAudioFile()
+{
+    if (m_nOperation != OP_NONE || m_nCurRow < 0 || !ConfirmOverwrite())
+        return;
+    const QString strPath = QFileDialog::getOpenFileName(
+        this, "Import audio file", ReadConfigValue("/Config/WavLoadDir"), AudioImportFilter());
+    if (strPath.isEmpty())
+        return;
+    WriteConfigValue("/Config/WavLoadDir", GetFileDir(strPath));
+    ImportAudioFile(m_nCurRow, strPath);
+}
+
+void BrindleQT::ImportAudioFile(int32_t nRow, const QString &strPath)
+{
+    const DeviceModel *pModel = FindDeviceModel(m_pUSBPort->Identity().productId);
+    if (m_nOperation != OP_NONE || !pModel || !pModel->geometry)
+        return;
+    BeginOperation(OP_DOWNLOAD);
+    std::vector<uint8_t> song;
+    if (ConvertAudioFileForDevice(strPath, *pModel->geometry, CHANNELS_DEFAULT, song)) {
+        ShowResult(m_songTable.WriteSong(uint32_t(nRow), song.data(), uint32_t(song.size()), this));
+        m_songTable.LoadSongs();
+        FillSongList(nRow);
+    }
+    EndOperation();
+}
+
+void BrindleQT::OnExportAudioFile()
+{
+    CLooperSongBase *pStore = m_songTable.Store(uint32_t(m_nCurRow));
+    if (m_nOperation != OP_NONE || !pStore || !pStore->HasSong())
+        return;
+    const QString strProposed =
+        ReadConfigValue("/Config/WavSaveDir") + QString::asprintf("./Song %.3d.wav", m_nCurRow + 1);
+    QString strFilter;
+    const QString strChosen =
+        QFileDialog::getSaveFileName(this, "Export song", strProposed, AudioExportFilters(), &strFilter);
+    if (strChosen.isEmpty())
+        return;
+    const QString strPath = WithFormatSuffix(strChosen, strFilter);
+    WriteConfigValue("/Config/WavSaveDir", GetFileDir(strPath));
+    BeginOperation(OP_UPLOAD);
+    bool bSaved = false;
+    const int32_t nResult =
+        ExportSongToAudioFile(m_songTable, uint32_t(m_nCurRow), m_pUSBPort->Identity().productId, strPath,
+                              SAudioExportFormat(), this, bSaved);
+    if (nResult != RESULT_OK || bSaved)
+        ShowResult(nResult);
+    EndOperation();
+}

@@ -1,0 +1,54 @@
+#include "AudioExport.h"
+#include "CLooperSongTable.h"
+#include "CTerminalProgress.h"
+#include "CUSBPort.h"
+#include "CliCommands.h"
+#include "CliSongs.h"
+#include "Messages.h"
+
+#include <cstdio>
+
+namespace {
+bool ParseExportFormat(const SCliOptions &options, SAudioExportFormat &format)
+{
+    bool ok = true;
+    if (!options.rate.isEmpty())
+        format.rate = options.rate.toUInt(&ok);
+    if (ok && (format.rate < EXPORT_RATE_MIN || format.rate > EXPORT_RATE_MAX))
+        ok = false;
+    return ok && (options.bits.isEmpty() || ParseAudioSampleBits(options.bits, format.bits));
+}
+
+// Saves the song of a slot in a common audio format, at any rate, through the high-quality conversion.
+int RunExport(const SCliOptions &options)
+{
+    SAudioExportFormat format;
+    if (options.arguments.size() != 2 || !ParseExportFormat(options, format)) {
+        std::fprintf(stderr,
+                     "usage: brindle-cli export SLOT FILE [--rate HZ] [--bits 16|24|32f]\n"
+                     "FILE ends in .wav, .flac, .aiff or .ogg; HZ lies between %u and %u\n",
+                     EXPORT_RATE_MIN, EXPORT_RATE_MAX);
+        return EXIT_USAGE;
+    }
+    CUSBPort port;
+    CLooperSongTable table(port);
+    uint32_t slot = 0;
+    const int status = OpenCliSlot(options, options.arguments[0], port, table, slot);
+    if (status != EXIT_OK)
+        return status;
+    if (!CliSlotHasSong(table, slot))
+        return EXIT_FAILED;
+    bool saved = false;
+    int32_t result = RESULT_OK;
+    {
+        CTerminalProgress progress(options.quiet);
+        result = ExportSongToAudioFile(table, slot, port.Identity().productId, options.arguments[1], format,
+                                       &progress, saved);
+    }
+    if (result != RESULT_OK || saved)
+        ShowResult(result);
+    return result == RESULT_OK && saved ? EXIT_OK : EXIT_FAILED;
+}
+} // namespace
+
+BRINDLE_CLI_COMMAND("export", RunExport);

@@ -38,6 +38,15 @@ const SCliUsage *FindUsage(const QString &name)
     }
     return nullptr;
 }
+// A synopsis wider than its column puts the summary on a line of its own below it.
+QString UsageLine(const SCliUsage &usage)
+{
+    const QString synopsis = QString::fromLatin1(usage.synopsis);
+    const QString gap = synopsis.size() < SYNOPSIS_WIDTH
+                            ? QString(SYNOPSIS_WIDTH - synopsis.size() + 1, ' ')
+                            : QStringLiteral("\n") + QString(SYNOPSIS_WIDTH + 3, ' ');
+    return QStringLiteral("  ") + synopsis + gap + QString::fromLatin1(usage.summary) + QStringLiteral("\n");
+}
 } // namespace
 
 QString CliUsage()
@@ -46,9 +55,7 @@ QString CliUsage()
                                   "       brindle-cli --help | --version\n\n")
                        .arg(OPTIONS);
     for (const SCliUsage &usage : USAGES)
-        text += QStringLiteral("  %1 %2\n")
-                    .arg(QString::fromLatin1(usage.synopsis), -SYNOPSIS_WIDTH)
-                    .arg(usage.summary);
+        text += UsageLine(usage);
     text += QStringLiteral(
         "\n"
         "--json prints one JSON document on stdout instead of the text. COMMAND --help shows its usage.\n"

@@ -1,6 +1,7 @@
 #include "CSimBus.h"
 
 #include "MillisecondClock.h"
+#include "UsbWireTime.h"
 
 #include <algorithm>
 
@@ -10,7 +11,11 @@ CSimBus &CSimBus::Instance()
     return bus;
 }
 
-CSimBus::CSimBus() : m_nPending(0), m_bStop(false), m_thread(&CSimBus::Run, this) {}
+CSimBus::CSimBus()
+    : m_nPending(0), m_bUsbWirePace(false), m_nWireNanoseconds(0), m_bStop(false),
+      m_thread(&CSimBus::Run, this)
+{
+}
 
 CSimBus::~CSimBus()
 {
@@ -150,6 +155,19 @@ void CSimBus::Deliver(const CSimDevice *device, std::vector<SimBytes> &replies)
     }
 }
 
+// The moment a message of wireBytes that starts at start has crossed the link, slept until when
+// the wire is paced; start itself otherwise.
+std::chrono::steady_clock::time_point CSimBus::CrossWire(std::chrono::steady_clock::time_point start,
+                                                         size_t wireBytes)
+{
+    if (!m_bUsbWirePace)
+        return start;
+    const std::chrono::nanoseconds duration = UsbFullSpeedTime(wireBytes);
+    m_nWireNanoseconds += duration.count();
+    std::this_thread::sleep_until(start + duration);
+    return start + duration;
+}
+
 void CSimBus::Run()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -160,11 +178,20 @@ void CSimBus::Run()
         SJob job = std::move(m_jobs.front());
         m_jobs.pop_front();
         lock.unlock();
+        // The device's own work is taken as instant: its reply starts when the request is in.
+        std::chrono::steady_clock::time_point replyStart =
+            CrossWire(std::chrono::steady_clock::now(), job.wire.size());
         SSimOutcome outcome = job.device->Handle(SimBytes(job.wire.begin(), job.wire.end()));
-        if (outcome.delayMs > 0)
+        if (outcome.delayMs > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(outcome.delayMs));
+            replyStart = std::chrono::steady_clock::now();
+        }
         if (outcome.removePorts)
             Unplug(job.device);
+        size_t replyBytes = 0;
+        for (const SimBytes &reply : outcome.replies)
+            replyBytes += reply.size();
+        CrossWire(replyStart, replyBytes);
         Deliver(job.device.get(), outcome.replies);
         lock.lock();
         --m_nPending;

@@ -41,11 +41,12 @@ void BM_DelayedEraseReply(benchmark::State &state)
 void ReportWireRatio(benchmark::State &state, std::chrono::nanoseconds wireBefore,
                      std::chrono::steady_clock::time_point start)
 {
+    const double seconds = SecondsSince(start);
     const double wireSeconds =
         std::chrono::duration<double>(CSimBus::Instance().WireTime() - wireBefore).count();
     state.counters["wire_s"] = wireSeconds;
-    state.counters["over_wire"] = SecondsSince(start) / wireSeconds;
-    state.SetBytesProcessed(int64_t(state.iterations()) * FULL_SLOT);
+    state.counters["over_wire"] = seconds / wireSeconds;
+    state.counters["MB_per_s"] = FULL_SLOT / 1e6 / seconds;
 }
 
 // Every erase and write of a full PULSE RIG slot on a full-speed USB wire.

@@ -169,18 +169,21 @@ void CMidiLink::Append(const unsigned char *bytes, uint32_t length)
     m_arrival.Notify();
 }
 
-// One step of the silence budget: true as soon as bytes past read are published, false once the
-// millisecond clock has moved on by one. The count is taken before the ring is looked at, so a
-// publication between the look and the sleep ends the sleep at once.
-bool CMidiLink::WaitForInput(uint32_t read)
+// Sleeps while the ring holds nothing past read. Returns 0 as soon as bytes are published, or the
+// whole milliseconds of silence once the millisecond clock has moved on: counting what the clock
+// shows, not the wake-ups, keeps a time-out from stretching when the thread is woken late. The
+// count is taken before the ring is looked at, so a publication between the look and the sleep
+// ends the sleep at once.
+uint64_t CMidiLink::WaitForInput(uint32_t read)
 {
     const uint64_t start = MillisecondsNow();
     for (;;) {
         const uint64_t seen = m_arrival.Count();
         if (read != m_nWriteIndex.load(std::memory_order_acquire))
-            return true;
-        if (MillisecondsNow() - start >= 1)
-            return false;
+            return 0;
+        const uint64_t silent = MillisecondsNow() - start;
+        if (silent >= 1)
+            return silent;
         m_arrival.WaitPast(seen, EndOfSteadyMillisecond());
     }
 }
@@ -196,8 +199,10 @@ uint32_t CMidiLink::Receive(uint8_t *destination, uint32_t capacity, uint32_t ti
     uint32_t read = m_nReadIndex.load(std::memory_order_relaxed);
     while (stored < capacity) {
         if (read == m_nWriteIndex.load(std::memory_order_acquire)) {
-            if (!WaitForInput(read) && --budget == 0)
+            const uint64_t silent = WaitForInput(read);
+            if (silent >= budget)
                 break;
+            budget -= uint32_t(silent);
             continue;
         }
         const uint8_t byte = m_pRing[read];

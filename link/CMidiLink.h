@@ -49,7 +49,7 @@ public:
 
 private:
     void Append(const unsigned char *bytes, uint32_t length);
-    bool WaitForInput(uint32_t read);
+    uint64_t WaitForInput(uint32_t read);
     void EnsureOutput();
     void EnsureInput();
     void KeepError(const RtMidiError &error);

@@ -5,6 +5,10 @@
 
 #include <algorithm>
 
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
 CSimBus &CSimBus::Instance()
 {
     static CSimBus bus;
@@ -123,7 +127,7 @@ void CSimBus::Send(const std::shared_ptr<CSimDevice> &device, std::vector<unsign
         std::lock_guard<std::mutex> lock(m_mutex);
         // Counted before the sender returns, so a reader never sees the bus idle ahead of the answer.
         ++m_nPending;
-        m_jobs.push_back({device, std::move(wire)});
+        m_jobs.push_back({device, std::move(wire), std::chrono::steady_clock::now()});
     }
     m_wake.notify_all();
 }
@@ -170,6 +174,10 @@ std::chrono::steady_clock::time_point CSimBus::CrossWire(std::chrono::steady_clo
 
 void CSimBus::Run()
 {
+#ifdef __linux__
+    // Paced wire times are a few tens of microseconds each: the default 50 us of timer slack would blur them.
+    prctl(PR_SET_TIMERSLACK, 1);
+#endif
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_bStop || !m_jobs.empty(); });
@@ -179,8 +187,7 @@ void CSimBus::Run()
         m_jobs.pop_front();
         lock.unlock();
         // The device's own work is taken as instant: its reply starts when the request is in.
-        std::chrono::steady_clock::time_point replyStart =
-            CrossWire(std::chrono::steady_clock::now(), job.wire.size());
+        std::chrono::steady_clock::time_point replyStart = CrossWire(job.sent, job.wire.size());
         SSimOutcome outcome = job.device->Handle(SimBytes(job.wire.begin(), job.wire.end()));
         if (outcome.delayMs > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(outcome.delayMs));

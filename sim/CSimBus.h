@@ -66,6 +66,8 @@ private:
     struct SJob {
         std::shared_ptr<CSimDevice> device;
         std::vector<unsigned char> wire;
+        // When the program handed it over: its wire time runs from here, not from when the bus took it.
+        std::chrono::steady_clock::time_point sent;
     };
 
     CSimBus();

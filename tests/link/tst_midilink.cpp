@@ -36,6 +36,13 @@ uint64_t StillMilliseconds()
     return now - start < 10000 ? start : now;
 }
 
+// Moves on 10 ms at every reading, as a clock does for a receiver that is woken late.
+std::atomic<int> g_lateReadings(0);
+uint64_t LateWakeMilliseconds()
+{
+    return uint64_t(++g_lateReadings) * 10;
+}
+
 QByteArray Body(const std::vector<unsigned char> &message)
 {
     return QByteArray(reinterpret_cast<const char *>(message.data()) + 1, int(message.size()) - 2);
@@ -179,6 +186,18 @@ private slots:
         SetMillisecondSource(nullptr);
         QCOMPARE(count, 2u);
         QCOMPARE(HexBytes(received, 2), QString("04 05"));
+    }
+
+    // The budget counts the milliseconds the clock shows, not the wake-ups: a 30 ms time-out
+    // whose every wake-up comes 10 ms late ends after three of them, not thirty.
+    void lateWakeUpsDoNotStretchTheTimeout()
+    {
+        SetMillisecondSource(&LateWakeMilliseconds);
+        uint8_t received[16];
+        const uint32_t count = m_pLink->Receive(received, sizeof received, 30);
+        SetMillisecondSource(nullptr);
+        QCOMPARE(count, 0u);
+        QCOMPARE(g_lateReadings.load(), 6);
     }
 
     void fullDestinationLeavesRestForFlush()

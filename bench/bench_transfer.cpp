@@ -1,45 +1,21 @@
-#include "CLooperSongTable.h"
-#include "CSimBus.h"
-#include "CSimulatorBackend.h"
-#include "CUSBPort.h"
+#include "BenchLooper.h"
 #include "CWave.h"
+#include "ResultCodes.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 
-#include <sys/resource.h>
-
 namespace {
 // A PULSE RIG slot filled to its limit: the largest song the looper family holds per slot.
 const uint32_t FULL_SLOT = 41287680;
-
-struct SLooper {
-    SLooper()
-    {
-        SetMidiBackend(std::make_shared<CSimulatorBackend>());
-        SSimDeviceConfig config;
-        config.productId = 10002;
-        CSimBus::Instance().Clear();
-        CSimBus::Instance().Attach(std::make_shared<CSimDevice>(config));
-        port.Connect(0);
-        table.LoadSongs();
-    }
-    CUSBPort port;
-    CLooperSongTable table{port};
-};
-
-double PeakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
+// The Corvel Solo's one slot filled to its limit; its legacy layout verifies every write.
+const uint32_t SOLO_FULL_SLOT = 85113600;
 
 // WAV file to device: conversion of a 44100 Hz clip, then every erase and write of a full slot.
 void BM_DownloadFullSlot(benchmark::State &state)
 {
-    SLooper looper;
+    SBenchLooper looper(10002);
     CWave wave;
     wave.SetFormat(1, TARGET_RATE_DOWNLOAD, 24);
     wave.format.extraSize = 0;
@@ -55,7 +31,7 @@ void BM_DownloadFullSlot(benchmark::State &state)
 // Device to WAV data: every read of a full slot, then the conversion to 48000 Hz.
 void BM_UploadFullSlot(benchmark::State &state)
 {
-    SLooper looper;
+    SBenchLooper looper(10002);
     std::vector<uint8_t> song(FULL_SLOT, 0x11);
     looper.table.WriteSong(0, song.data(), FULL_SLOT, nullptr);
     looper.table.LoadSongs();
@@ -72,10 +48,24 @@ void BM_UploadFullSlot(benchmark::State &state)
     state.SetBytesProcessed(int64_t(state.iterations()) * size);
     state.counters["peak_MB"] = PeakMegabytes();
 }
+
+// Song bytes to a Corvel Solo: every erase, write and write check of its full slot.
+void BM_DownloadSoloFullSlot(benchmark::State &state)
+{
+    SBenchLooper looper(10003);
+    std::vector<uint8_t> song(SOLO_FULL_SLOT, 0x22);
+    for (auto _ : state) {
+        if (looper.table.WriteSong(0, song.data(), SOLO_FULL_SLOT, nullptr) != RESULT_OK)
+            state.SkipWithError("the song was not stored");
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * SOLO_FULL_SLOT);
+}
 } // namespace
 
-BENCHMARK(BM_DownloadFullSlot)->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(BM_UploadFullSlot)->Iterations(1)->Unit(benchmark::kSecond);
+// Rates over wall time: the device link's waits are what these measure.
+BENCHMARK(BM_DownloadFullSlot)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_UploadFullSlot)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_DownloadSoloFullSlot)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
 int main(int argc, char **argv)
 {

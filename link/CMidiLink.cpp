@@ -3,8 +3,8 @@
 #include "MillisecondClock.h"
 #include "SevenBitCodec.h"
 
+#include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace {
 const uint8_t SYSEX_START = 0xF0;
@@ -13,11 +13,11 @@ const char *const OUTPUT_CLIENT = "RtMidi Output Client";
 const char *const INPUT_CLIENT = "RtMidi Input Client";
 const unsigned int INPUT_QUEUE_LIMIT = 100;
 
-void WaitOneMillisecond()
+// The moment the steady clock's current millisecond is over.
+std::chrono::steady_clock::time_point EndOfSteadyMillisecond()
 {
-    const uint64_t start = MillisecondsNow();
-    while (MillisecondsNow() - start < 1)
-        std::this_thread::yield();
+    using namespace std::chrono;
+    return time_point_cast<milliseconds>(steady_clock::now()) + milliseconds(1);
 }
 } // namespace
 
@@ -166,6 +166,26 @@ void CMidiLink::Append(const unsigned char *bytes, uint32_t length)
     if (firstPart < length)
         std::memcpy(m_pRing.get(), bytes + firstPart, length - firstPart);
     m_nWriteIndex.store((write + length) % m_nRingCapacity, std::memory_order_release);
+    m_arrival.Notify();
+}
+
+// Sleeps while the ring holds nothing past read. Returns 0 as soon as bytes are published, or the
+// whole milliseconds of silence once the millisecond clock has moved on: counting what the clock
+// shows, not the wake-ups, keeps a time-out from stretching when the thread is woken late. The
+// count is taken before the ring is looked at, so a publication between the look and the sleep
+// ends the sleep at once.
+uint64_t CMidiLink::WaitForInput(uint32_t read)
+{
+    const uint64_t start = MillisecondsNow();
+    for (;;) {
+        const uint64_t seen = m_arrival.Count();
+        if (read != m_nWriteIndex.load(std::memory_order_acquire))
+            return 0;
+        const uint64_t silent = MillisecondsNow() - start;
+        if (silent >= 1)
+            return silent;
+        m_arrival.WaitPast(seen, EndOfSteadyMillisecond());
+    }
 }
 
 uint32_t CMidiLink::Receive(uint8_t *destination, uint32_t capacity, uint32_t timeoutMs)
@@ -179,9 +199,10 @@ uint32_t CMidiLink::Receive(uint8_t *destination, uint32_t capacity, uint32_t ti
     uint32_t read = m_nReadIndex.load(std::memory_order_relaxed);
     while (stored < capacity) {
         if (read == m_nWriteIndex.load(std::memory_order_acquire)) {
-            WaitOneMillisecond();
-            if (--budget == 0)
+            const uint64_t silent = WaitForInput(read);
+            if (silent >= budget)
                 break;
+            budget -= uint32_t(silent);
             continue;
         }
         const uint8_t byte = m_pRing[read];

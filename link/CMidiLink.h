@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CArrivalSignal.h"
 #include "CMidiBackend.h"
 
 #include <QString>
@@ -12,7 +13,8 @@
 // One MIDI output and one MIDI input connection to the device. Frames go out as one SysEx
 // message each, 7-bit packed or raw; everything that comes in lands in a receive ring filled by
 // the library's input thread and read by the owner's thread (single producer, single consumer,
-// no lock).
+// no lock around the bytes). A receiver facing an empty ring sleeps until the callback signals
+// new bytes or the current millisecond of its budget is over.
 class CMidiLink {
 public:
     static constexpr uint32_t BUFFER_SIZE = 51200;
@@ -47,6 +49,7 @@ public:
 
 private:
     void Append(const unsigned char *bytes, uint32_t length);
+    uint64_t WaitForInput(uint32_t read);
     void EnsureOutput();
     void EnsureInput();
     void KeepError(const RtMidiError &error);
@@ -58,6 +61,7 @@ private:
     std::atomic<uint32_t> m_nReadIndex;
     std::atomic<uint32_t> m_nWriteIndex;
     std::atomic<uint32_t> m_nDropped;
+    CArrivalSignal m_arrival;
     int32_t m_nPacking;
     std::unique_ptr<CMidiOutput> m_pOutput;
     std::unique_ptr<CMidiInput> m_pInput;

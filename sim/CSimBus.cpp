@@ -1,8 +1,13 @@
 #include "CSimBus.h"
 
 #include "MillisecondClock.h"
+#include "UsbWireTime.h"
 
 #include <algorithm>
+
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 CSimBus &CSimBus::Instance()
 {
@@ -10,7 +15,11 @@ CSimBus &CSimBus::Instance()
     return bus;
 }
 
-CSimBus::CSimBus() : m_nPending(0), m_bStop(false), m_thread(&CSimBus::Run, this) {}
+CSimBus::CSimBus()
+    : m_nPending(0), m_bUsbWirePace(false), m_nWireNanoseconds(0), m_bStop(false),
+      m_thread(&CSimBus::Run, this)
+{
+}
 
 CSimBus::~CSimBus()
 {
@@ -118,7 +127,7 @@ void CSimBus::Send(const std::shared_ptr<CSimDevice> &device, std::vector<unsign
         std::lock_guard<std::mutex> lock(m_mutex);
         // Counted before the sender returns, so a reader never sees the bus idle ahead of the answer.
         ++m_nPending;
-        m_jobs.push_back({device, std::move(wire)});
+        m_jobs.push_back({device, std::move(wire), std::chrono::steady_clock::now()});
     }
     m_wake.notify_all();
 }
@@ -150,8 +159,25 @@ void CSimBus::Deliver(const CSimDevice *device, std::vector<SimBytes> &replies)
     }
 }
 
+// The moment a message of wireBytes that starts at start has crossed the link, slept until when
+// the wire is paced; start itself otherwise.
+std::chrono::steady_clock::time_point CSimBus::CrossWire(std::chrono::steady_clock::time_point start,
+                                                         size_t wireBytes)
+{
+    if (!m_bUsbWirePace)
+        return start;
+    const std::chrono::nanoseconds duration = UsbFullSpeedTime(wireBytes);
+    m_nWireNanoseconds += duration.count();
+    std::this_thread::sleep_until(start + duration);
+    return start + duration;
+}
+
 void CSimBus::Run()
 {
+#ifdef __linux__
+    // Paced wire times are a few tens of microseconds each: the default 50 us of timer slack would blur them.
+    prctl(PR_SET_TIMERSLACK, 1);
+#endif
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_bStop || !m_jobs.empty(); });
@@ -160,11 +186,19 @@ void CSimBus::Run()
         SJob job = std::move(m_jobs.front());
         m_jobs.pop_front();
         lock.unlock();
+        // The device's own work is taken as instant: its reply starts when the request is in.
+        std::chrono::steady_clock::time_point replyStart = CrossWire(job.sent, job.wire.size());
         SSimOutcome outcome = job.device->Handle(SimBytes(job.wire.begin(), job.wire.end()));
-        if (outcome.delayMs > 0)
+        if (outcome.delayMs > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(outcome.delayMs));
+            replyStart = std::chrono::steady_clock::now();
+        }
         if (outcome.removePorts)
             Unplug(job.device);
+        size_t replyBytes = 0;
+        for (const SimBytes &reply : outcome.replies)
+            replyBytes += reply.size();
+        CrossWire(replyStart, replyBytes);
         Deliver(job.device.get(), outcome.replies);
         lock.lock();
         --m_nPending;

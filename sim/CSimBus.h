@@ -3,6 +3,7 @@
 #include "CSimDevice.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -38,6 +39,11 @@ public:
     std::vector<std::shared_ptr<CSimDevice>> Devices() const;
     // No request queued or being handled and no reply pending.
     bool Idle() const { return m_nPending.load() == 0; }
+    // Paced: requests reach the devices and replies the inputs only after the time their bytes
+    // take on a full-speed USB MIDI link; otherwise at once.
+    void SetUsbWirePace(bool paced) { m_bUsbWirePace = paced; }
+    // All the wire time charged so far, requests and replies.
+    std::chrono::nanoseconds WireTime() const { return std::chrono::nanoseconds(m_nWireNanoseconds.load()); }
 
     // For the port objects of the simulator backend.
     std::vector<std::string> PortNames(bool inputs) const;
@@ -60,17 +66,23 @@ private:
     struct SJob {
         std::shared_ptr<CSimDevice> device;
         std::vector<unsigned char> wire;
+        // When the program handed it over: its wire time runs from here, not from when the bus took it.
+        std::chrono::steady_clock::time_point sent;
     };
 
     CSimBus();
     void Run();
     void Deliver(const CSimDevice *device, std::vector<SimBytes> &replies);
+    std::chrono::steady_clock::time_point CrossWire(std::chrono::steady_clock::time_point start,
+                                                    size_t wireBytes);
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::vector<SPort> m_ports;
     std::deque<SJob> m_jobs;
     std::atomic<int> m_nPending;
+    std::atomic<bool> m_bUsbWirePace;
+    std::atomic<int64_t> m_nWireNanoseconds;
     bool m_bStop;
     std::mutex m_deliverMutex;
     std::vector<std::pair<const CSimDevice *, CSimListener *>> m_listeners;

@@ -7,6 +7,8 @@
 #include <QStringList>
 
 namespace {
+const int ERASE_COMMAND = 0x21;
+const char *const MUTE_ERASE_MODE = "mute-erase";
 
 QString Variable(const char *name, const QString &fallback)
 {
@@ -40,8 +42,19 @@ bool ParseMode(const QString &text, SSimDeviceConfig &config)
         config.mode = SIM_MODE_SILENT;
     else if (text == "unreadable")
         config.identityReadable = false;
-    else
+    else if (text != MUTE_ERASE_MODE)
         return false;
+    return true;
+}
+
+bool ChooseSimulatedWire(QString &errorText)
+{
+    const QString wire = qEnvironmentVariable("BRINDLE_SIM_WIRE");
+    if (!wire.isEmpty() && wire != "usb-fs") {
+        errorText = QStringLiteral("bad simulator setting: BRINDLE_SIM_WIRE=%1 (see README)").arg(wire);
+        return false;
+    }
+    CSimBus::Instance().SetUsbWirePace(wire == "usb-fs");
     return true;
 }
 
@@ -62,6 +75,8 @@ bool SimulatedDevices(QString &errorText)
                 .arg(Variable("BRINDLE_SIM_MODEL", ""), version, mode, Variable("BRINDLE_SIM_DEVICES", ""));
         return false;
     }
+    if (!ChooseSimulatedWire(errorText))
+        return false;
     CSimBus::Instance().Clear();
     for (int i = 0; i < count; ++i) {
         SSimDeviceConfig device = config;
@@ -69,7 +84,10 @@ bool SimulatedDevices(QString &errorText)
             device.flashFile = qEnvironmentVariable("BRINDLE_SIM_FLASH").toStdString();
         else
             device.portName += " " + std::to_string(i + 1);
-        CSimBus::Instance().Attach(std::make_shared<CSimDevice>(device));
+        auto looper = std::make_shared<CSimDevice>(device);
+        if (mode == MUTE_ERASE_MODE)
+            looper->SetFault({SIM_FAULT_SILENCE, 0, ERASE_COMMAND});
+        CSimBus::Instance().Attach(looper);
     }
     SetMidiBackend(std::make_shared<CSimulatorBackend>());
     return true;

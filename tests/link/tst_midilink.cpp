@@ -1,6 +1,7 @@
 #include "CLoopbackBackend.h"
 #include "CMidiLink.h"
 #include "HexBytes.h"
+#include "MillisecondClock.h"
 
 #include <QtTest>
 
@@ -25,6 +26,21 @@ std::vector<unsigned char> RawMessage(uint32_t length, uint32_t seed)
         message.push_back(static_cast<unsigned char>((seed * 31 + i * 7) & 0x7F));
     message.push_back(0xF7);
     return message;
+}
+
+// Stands still for ten seconds from its first reading, then runs with the steady clock.
+uint64_t StillMilliseconds()
+{
+    static const uint64_t start = SteadyMilliseconds();
+    const uint64_t now = SteadyMilliseconds();
+    return now - start < 10000 ? start : now;
+}
+
+// Moves on 10 ms at every reading, as a clock does for a receiver that is woken late.
+std::atomic<int> g_lateReadings(0);
+uint64_t LateWakeMilliseconds()
+{
+    return uint64_t(++g_lateReadings) * 10;
 }
 
 QByteArray Body(const std::vector<unsigned char> &message)
@@ -152,6 +168,36 @@ private slots:
         QCOMPARE(m_pLink->Receive(received, sizeof received, 2000), 1u);
         QCOMPARE(received[0], uint8_t(0x03));
         late.join();
+    }
+
+    // Arrival ends the wait, not the next clock step: while the clock stands still a reply that
+    // comes during a 1 ms budget is still taken whole, and taking it costs none of the budget.
+    void arrivalWakesTheReceiver()
+    {
+        m_pLink->SetPacking(false);
+        SetMillisecondSource(&StillMilliseconds);
+        std::thread late([this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            m_pBackend->Deliver(Wire("F0 04 05 F7"));
+        });
+        uint8_t received[16];
+        const uint32_t count = m_pLink->Receive(received, sizeof received, 1);
+        late.join();
+        SetMillisecondSource(nullptr);
+        QCOMPARE(count, 2u);
+        QCOMPARE(HexBytes(received, 2), QString("04 05"));
+    }
+
+    // The budget counts the milliseconds the clock shows, not the wake-ups: a 30 ms time-out
+    // whose every wake-up comes 10 ms late ends after three of them, not thirty.
+    void lateWakeUpsDoNotStretchTheTimeout()
+    {
+        SetMillisecondSource(&LateWakeMilliseconds);
+        uint8_t received[16];
+        const uint32_t count = m_pLink->Receive(received, sizeof received, 30);
+        SetMillisecondSource(nullptr);
+        QCOMPARE(count, 0u);
+        QCOMPARE(g_lateReadings.load(), 6);
     }
 
     void fullDestinationLeavesRestForFlush()

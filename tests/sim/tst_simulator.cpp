@@ -1,6 +1,8 @@
 #include "CSimBus.h"
 #include "CSimulatorBackend.h"
 #include "HexBytes.h"
+#include "MidiBackendChoice.h"
+#include "UsbWireTime.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -155,6 +157,60 @@ private slots:
         for (int i = 0; i < 30000; ++i)
             SimulatedIdleMilliseconds();
         QVERIFY(SimulatedIdleMilliseconds() - start >= 30000);
+    }
+
+    void usbWireTimeCountsBulkPackets_data()
+    {
+        QTest::addColumn<int>("wireBytes");
+        QTest::addColumn<int>("bulkPackets");
+        QTest::newRow("nothing") << 0 << 0;
+        QTest::newRow("one byte, one event") << 1 << 1;
+        QTest::newRow("16 events fill one packet") << 48 << 1;
+        QTest::newRow("the 17th event opens a second") << 49 << 2;
+        QTest::newRow("one whole frame") << 912 << 19;
+        QTest::newRow("largest read reply") << 1173 << 25;
+    }
+    void usbWireTimeCountsBulkPackets()
+    {
+        QFETCH(int, wireBytes);
+        QFETCH(int, bulkPackets);
+        QCOMPARE(UsbFullSpeedTime(size_t(wireBytes)).count(), int64_t(bulkPackets) * 1000000 / 19);
+    }
+
+    // The probe and its reply are held back by their own wire time, and only when paced.
+    void pacedWireHoldsBackRequestAndReply()
+    {
+        qputenv("BRINDLE_SIM_WIRE", "usb-fs");
+        QString errorText;
+        QVERIFY(ChooseMidiBackend("simulator", errorText));
+        auto input = MidiBackend()->CreateInput("test", 100);
+        auto output = MidiBackend()->CreateOutput("test");
+        static std::atomic<size_t> replyBytes(0);
+        input->setCallback(
+            [](double, std::vector<unsigned char> *message, void *) { replyBytes = message->size(); },
+            nullptr);
+        input->openPort(0, "in");
+        output->openPort(0, "out");
+        const SimBytes probe = Wire("F0 00 32 45 00 00 00 40 7F F7");
+        const auto wireBefore = CSimBus::Instance().WireTime();
+        const auto start = std::chrono::steady_clock::now();
+        output->sendMessage(probe.data(), probe.size());
+        QTRY_VERIFY(CSimBus::Instance().Idle());
+        const auto charged = CSimBus::Instance().WireTime() - wireBefore;
+        QCOMPARE(charged.count(), (UsbFullSpeedTime(probe.size()) + UsbFullSpeedTime(replyBytes)).count());
+        QVERIFY(std::chrono::steady_clock::now() - start >= charged);
+
+        qputenv("BRINDLE_SIM_WIRE", "usb-hs");
+        QVERIFY(!ChooseMidiBackend("simulator", errorText));
+        QCOMPARE(errorText, QString("bad simulator setting: BRINDLE_SIM_WIRE=usb-hs (see README)"));
+        qunsetenv("BRINDLE_SIM_WIRE");
+        QVERIFY(ChooseMidiBackend("simulator", errorText));
+        input->openPort(0, "in");
+        output->openPort(0, "out");
+        output->sendMessage(probe.data(), probe.size());
+        QTRY_VERIFY(CSimBus::Instance().Idle());
+        QCOMPARE(CSimBus::Instance().WireTime().count(), (wireBefore + charged).count());
+        SetMidiBackend(nullptr);
     }
 
 private:

@@ -29,6 +29,10 @@ bool ParseCliOptions(const QStringList &arguments, SCliOptions &options, QString
             options.quiet = true;
         else if (argument == "--yes")
             options.yes = true;
+        else if (argument == "--verify")
+            options.verify = true;
+        else if (argument == "--slots")
+            ok = TakeValue(arguments, i, options.slotList, errorText);
         else if (argument.startsWith("--")) {
             errorText = QStringLiteral("unknown option %1").arg(argument);
             ok = false;
@@ -68,6 +72,10 @@ QString CliUsage()
         "  delete SLOT --yes               delete the song of SLOT\n"
         "  update PACKAGE.dat              replace the device firmware\n"
         "  inspect PACKAGE.dat             show what a firmware package holds (no device needed)\n"
+        "  download ... --verify           after the write, read the slot back and compare it\n"
+        "  backup DIR                      copy every song, exact device bytes, into DIR with manifest.json\n"
+        "  restore DIR [--slots LIST] [--yes]\n"
+        "                                  put the songs of a backup back, verified; LIST is like 1,3-5\n"
         "\n"
         "SLOT counts from 1. Exit status: 0 done, 1 failed, 2 usage error, 3 no device answered.\n");
 }

@@ -2,10 +2,13 @@
 #include "CUSBPort.h"
 #include "CliCommands.h"
 #include "CliSongs.h"
+#include "StorageUse.h"
 
 #include <cstdio>
 
 namespace {
+// Every slot on its own line, damaged ones too, then the free storage; a damaged slot fails the
+// command once everything else is shown.
 int RunList(const SCliOptions &options)
 {
     CUSBPort port;
@@ -15,7 +18,9 @@ int RunList(const SCliOptions &options)
         return status;
     for (uint32_t slot = 0; slot < table.StoreCount(); ++slot)
         std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
-    return EXIT_OK;
+    std::printf("%s%s\n", FreeSpaceText(table).toUtf8().constData(),
+                table.HasDamagedSlot() ? " (a damaged slot may own some of these blocks)" : "");
+    return table.HasDamagedSlot() ? EXIT_FAILED : EXIT_OK;
 }
 } // namespace
 

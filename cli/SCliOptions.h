@@ -17,6 +17,10 @@ struct SCliOptions {
     QString outPort;
     bool quiet = false;
     bool yes = false;
+    // download: read the slot back and compare it with what was sent.
+    bool verify = false;
+    // restore: the slots to restore, such as "1,3-5"; empty restores every song of the backup.
+    QString slotList;
     QString command;
     QStringList arguments;
 };

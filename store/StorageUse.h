@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+class CLooperSongTable;
+
+// "Free: N of M blocks, X MB, mm:ss of mono audio" from the loaded table's used-block map; the
+// audio time is at the model's rate and sample width, one channel.
+QString FreeSpaceText(const CLooperSongTable &table);

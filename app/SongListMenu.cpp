@@ -20,7 +20,8 @@ void BrindleQT::CreateSongListMenu()
 
 QString BrindleQT::ChooseBackupFolder(const QString &strTitle)
 {
-    const QString strFolder = QFileDialog::getExistingDirectory(this, strTitle, ReadConfigValue("/Config/BackupDir"));
+    const QString strFolder =
+        QFileDialog::getExistingDirectory(this, strTitle, ReadConfigValue("/Config/BackupDir"));
     if (!strFolder.isEmpty())
         WriteConfigValue("/Config/BackupDir", strFolder);
     return strFolder;

@@ -93,10 +93,12 @@ QString BackupSongFileName(uint32_t slot)
 
 QByteArray ManifestJson(const SBackupManifest &manifest)
 {
-    return "{\n  \"format\": " + Quoted(FORMAT_NAME) + ",\n  \"version\": " + QByteArray::number(FORMAT_VERSION) +
+    return "{\n  \"format\": " + Quoted(FORMAT_NAME) +
+           ",\n  \"version\": " + QByteArray::number(FORMAT_VERSION) +
            ",\n  \"model\": " + Quoted(manifest.model) +
            ",\n  \"productId\": " + QByteArray::number(manifest.productId) +
-           ",\n  \"firmware\": " + Quoted(manifest.firmware) + ",\n  \"created\": " + Quoted(manifest.created) +
+           ",\n  \"firmware\": " + Quoted(manifest.firmware) +
+           ",\n  \"created\": " + Quoted(manifest.created) +
            ",\n  \"slots\": " + ListJson(manifest.songs, &SongJson) +
            ",\n  \"damaged\": " + ListJson(manifest.damaged, &DamageJson) + "\n}\n";
 }
@@ -108,7 +110,8 @@ bool ParseManifest(const QByteArray &json, SBackupManifest &manifest, QString &e
     manifest.model = object.value("model").toString();
     manifest.firmware = object.value("firmware").toString();
     manifest.created = object.value("created").toString();
-    if (object.value("format").toString() != FORMAT_NAME || object.value("version").toInt() != FORMAT_VERSION ||
+    if (object.value("format").toString() != FORMAT_NAME ||
+        object.value("version").toInt() != FORMAT_VERSION ||
         !ReadCount(object.value("productId"), manifest.productId) || !ReadLists(object, manifest)) {
         errorText = QStringLiteral("%1 is not a brindle-backup version 1 manifest").arg(BACKUP_MANIFEST_NAME);
         return false;

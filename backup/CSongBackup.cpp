@@ -41,7 +41,8 @@ int32_t CSongBackup::Run(const QString &folder)
         return result;
     QString errorText;
     const QString manifestPath = QDir(folder).filePath(BACKUP_MANIFEST_NAME);
-    return SaveFileAtomically(manifestPath, ManifestJson(m_manifest), errorText) ? RESULT_OK : Fail(errorText);
+    return SaveFileAtomically(manifestPath, ManifestJson(m_manifest), errorText) ? RESULT_OK
+                                                                                 : Fail(errorText);
 }
 
 // A manifest left from an earlier backup in the same folder would vouch for files this one

@@ -64,7 +64,8 @@ bool CSongRestore::ChooseSongs(const std::vector<uint32_t> &chosenSlots)
 {
     m_songs.clear();
     for (const SBackupSong &song : m_manifest.songs) {
-        if (chosenSlots.empty() || std::find(chosenSlots.begin(), chosenSlots.end(), song.slot) != chosenSlots.end())
+        if (chosenSlots.empty() ||
+            std::find(chosenSlots.begin(), chosenSlots.end(), song.slot) != chosenSlots.end())
             m_songs.push_back(song);
         if (song.slot > m_table.StoreCount())
             return Fail(QStringLiteral("The backup names slot %1; this looper has slots 1 to %2")

@@ -49,7 +49,8 @@ bool SaveWaveAtomically(const CWave &wave, const QString &path, QString &errorTe
     if (wave.Save(part) && Rename(part, path))
         return true;
     QFile::remove(part);
-    errorText = QStringLiteral("%1: %2").arg(path, messages.Text().isEmpty() ? "Write file failed" : messages.Text());
+    errorText =
+        QStringLiteral("%1: %2").arg(path, messages.Text().isEmpty() ? "Write file failed" : messages.Text());
     return false;
 }
 

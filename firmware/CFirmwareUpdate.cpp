@@ -11,7 +11,8 @@
 #include <QFile>
 
 namespace {
-const char *const UPDATE_IN_PROGRESS = "Firmware update in progress: stopping now would leave the looper unusable";
+const char *const UPDATE_IN_PROGRESS =
+    "Firmware update in progress: stopping now would leave the looper unusable";
 
 const uint32_t UNREAD_PRODUCT_ID = 0xFFFFFFFF;
 const int ERASED_BAR = 80;

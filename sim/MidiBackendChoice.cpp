@@ -55,8 +55,8 @@ bool ParseSignal(const QString &text, SSimDeviceConfig &config)
     bool signalOk = false;
     config.signalAtRequest = parts[0].toInt(&requestOk);
     config.signalNumber = parts.size() == 2 ? parts[1].toInt(&signalOk) : 0;
-    return parts.size() == 2 && requestOk && signalOk && config.signalAtRequest > 0 && config.signalNumber > 0 &&
-           config.signalNumber < 32;
+    return parts.size() == 2 && requestOk && signalOk && config.signalAtRequest > 0 &&
+           config.signalNumber > 0 && config.signalNumber < 32;
 }
 
 bool SimulatedDevices(QString &errorText)

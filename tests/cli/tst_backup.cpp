@@ -1,4 +1,12 @@
+#include "CLooperSongTable.h"
+#include "CMidiBackend.h"
+#include "CPackageBuilder.h"
+#include "CSimBus.h"
+#include "CSimulatorBackend.h"
+#include "CUSBPort.h"
 #include "CliRunner.h"
+#include "ResultCodes.h"
+#include "SongVerify.h"
 #include "LooperFlashFile.h"
 
 #include <QCryptographicHash>
@@ -276,6 +284,62 @@ private slots:
         QMap<uint32_t, QByteArray> songs;
         QVERIFY(LooperFlashFile::Read(flash, PULSE_RIG, songs));
         QCOMPARE(songs.value(5).size() > 0, true);
+    }
+
+    // Stopping a firmware update half way would leave the looper without firmware: a signal before
+    // the first erase cancels it untouched, one after is refused and the update finishes.
+    void updateRefusesSignalsOnceErasing()
+    {
+        const QString package = m_dir.filePath("fw.dat");
+        QVERIFY(CPackageBuilder("10003")
+                    .AddItem(CPackageBuilder::LayoutText(2, 0x10000, 16, 4096),
+                             CPackageBuilder::PatternImage(10000, 1))
+                    .Write(package));
+        const QString flash = m_dir.filePath("update.flash");
+        QVERIFY(LooperFlashFile::Write(flash, 10003, {}));
+        const QByteArray before = ReadAll(flash);
+        CCliRunner cli = Cli(flash, 10003);
+        cli.Set("BRINDLE_SIM_SIGNAL", QString("1:%1").arg(SIGINT));
+        SCliRun run = cli.Run({"update", package});
+        QCOMPARE(run.exitCode, 130);
+        QCOMPARE(run.err, QString("Cancelled\n"));
+        QCOMPARE(ReadAll(flash), before);
+        for (const int request : {3, 5}) {
+            cli.Set("BRINDLE_SIM_SIGNAL", QString("%1:%2").arg(request).arg(SIGTERM));
+            run = cli.Run({"update", package});
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(run.err,
+                     QString("Firmware update in progress: stopping now would leave the looper unusable\n"
+                             "M_SUCCESS\n"));
+        }
+    }
+
+    void verifyNamesTheFirstDifferingByte()
+    {
+        SetMidiBackend(std::make_shared<CSimulatorBackend>());
+        CSimBus::Instance().Clear();
+        SSimDeviceConfig config;
+        config.productId = PULSE_RIG;
+        const auto device = std::make_shared<CSimDevice>(config);
+        CSimBus::Instance().Attach(device);
+        CUSBPort port;
+        CLooperSongTable table(port);
+        QVERIFY(port.Connect(0) && table.LoadSongs() == RESULT_OK);
+        const QByteArray song = Pattern(192 * 50, 3);
+        const auto *bytes = reinterpret_cast<const uint8_t *>(song.constData());
+        QCOMPARE(table.WriteSong(2, bytes, uint32_t(song.size()), nullptr), int32_t(RESULT_OK));
+        QCOMPARE(table.ReloadSong(2), int32_t(RESULT_OK));
+        QString failure;
+        QVERIFY(VerifySongInSlot(table, 2, bytes, uint32_t(song.size()), failure));
+        QByteArray changed = song;
+        changed[4032 + 17] = char(~changed[4032 + 17]);
+        QVERIFY(!VerifySongInSlot(table, 2, reinterpret_cast<const uint8_t *>(changed.constData()),
+                                  uint32_t(changed.size()), failure));
+        QCOMPARE(failure, QString("Verify failed: slot 3 differs from the written song at byte offset 4049"));
+        QVERIFY(!VerifySongInSlot(table, 2, bytes, uint32_t(song.size()) + 192, failure));
+        QCOMPARE(failure, QString("Verify failed: slot 3 holds 9600 bytes of the 9792 written"));
+        port.Disconnect();
+        CSimBus::Instance().Clear();
     }
 
 private:

@@ -9,6 +9,7 @@
 #include "Messages.h"
 #include "SongFiles.h"
 #include "SongVerify.h"
+#include "StorageUse.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,6 +35,8 @@ bool CSongRestore::Check(const QString &folder, const std::vector<uint32_t> &cho
     const QString refusal = DamagedSlotRefusal(m_table);
     if (!refusal.isEmpty())
         return Fail(refusal);
+    if (!RoomForSongs())
+        return false;
     for (const SBackupSong &song : m_songs) {
         CWave wave;
         if (!LoadSong(song, wave))
@@ -92,6 +95,24 @@ bool CSongRestore::LoadSong(const SBackupSong &song, CWave &wave)
                                    "differs)")
                         .arg(path));
     return true;
+}
+
+// A replaced song's blocks stay taken until the new one is written, so every song needs free
+// blocks of its own; finding out half way would leave the restore half done.
+bool CSongRestore::RoomForSongs()
+{
+    const CLooperSongBase *store = m_table.Store(0);
+    uint64_t needed = 0;
+    for (const SBackupSong &song : m_songs)
+        needed += store ? store->BlocksFor(song.bytes) : 0;
+    const uint32_t free = FreeBlockCount(m_table);
+    if (needed <= free)
+        return true;
+    return Fail(
+        QStringLiteral("The songs need %1 free blocks; the looper has %2. Delete the songs they replace "
+                       "first. Nothing was written.")
+            .arg(needed)
+            .arg(free));
 }
 
 std::vector<uint32_t> CSongRestore::OccupiedSlots() const

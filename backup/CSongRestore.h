@@ -33,6 +33,7 @@ public:
 private:
     bool ReadManifest();
     bool ChooseSongs(const std::vector<uint32_t> &chosenSlots);
+    bool RoomForSongs();
     bool LoadSong(const SBackupSong &song, CWave &wave);
     int32_t RestoreSong(uint32_t index, const SBackupSong &song);
     bool Fail(const QString &text);

@@ -2,13 +2,19 @@
 
 #include "CLooperSongTable.h"
 
+uint32_t FreeBlockCount(const CLooperSongTable &table)
+{
+    const FlashGeometry &geometry = table.Geometry();
+    uint32_t free = 0;
+    for (uint32_t block = 0; block < geometry.dataBlockCount && block < MAX_BLOCK_NUMBER; ++block)
+        free += table.UsedBlocks().test(block) ? 0 : 1;
+    return free;
+}
+
 QString FreeSpaceText(const CLooperSongTable &table)
 {
     const FlashGeometry &geometry = table.Geometry();
-    uint32_t used = 0;
-    for (uint32_t block = 0; block < geometry.dataBlockCount && block < MAX_BLOCK_NUMBER; ++block)
-        used += table.UsedBlocks().test(block) ? 1 : 0;
-    const uint32_t free = geometry.dataBlockCount - used;
+    const uint32_t free = FreeBlockCount(table);
     const uint64_t bytes = uint64_t(free) * geometry.dataBytesPerPage * geometry.pagesPerBlock;
     const uint64_t bytesPerSecond = uint64_t(geometry.sampleRate) * (geometry.bitsPerSample / 8);
     const uint64_t seconds = bytesPerSecond ? bytes / bytesPerSecond : 0;

@@ -61,10 +61,15 @@ int32_t CLooperSongTable::PrepareLoad()
     CreateStores(*model);
     m_geometry = *model->geometry;
     m_slotResults.assign(m_stores.size(), RESULT_BAD_SLOT);
-    for (uint32_t i = 0; i < m_stores.size(); ++i)
-        m_stores[i]->Attach(m_geometry.dataBlockCount + i, m_geometry, m_port);
     m_nLoadResult = RESULT_OK;
     return RESULT_OK;
+}
+
+// A store is attached when its slot is loaded: one never loaded refuses all work.
+int32_t CLooperSongTable::LoadSlot(uint32_t slot)
+{
+    m_stores[slot]->Attach(m_geometry.dataBlockCount + slot, m_geometry, m_port);
+    return m_stores[slot]->Load(m_usedBlocks);
 }
 
 int32_t CLooperSongTable::LoadSongs()
@@ -73,7 +78,7 @@ int32_t CLooperSongTable::LoadSongs()
     if (result != RESULT_OK)
         return result;
     for (uint32_t i = 0; i < m_stores.size(); ++i) {
-        m_slotResults[i] = m_stores[i]->Load(m_usedBlocks);
+        m_slotResults[i] = LoadSlot(i);
         m_nLoadResult = m_slotResults[i];
         if (m_nLoadResult != RESULT_OK)
             return m_nLoadResult;
@@ -87,7 +92,7 @@ int32_t CLooperSongTable::LoadEachSong()
     if (result != RESULT_OK)
         return result;
     for (uint32_t i = 0; i < m_stores.size(); ++i) {
-        m_slotResults[i] = m_stores[i]->Load(m_usedBlocks);
+        m_slotResults[i] = LoadSlot(i);
         if (m_slotResults[i] != RESULT_OK && m_nLoadResult == RESULT_OK)
             m_nLoadResult = m_slotResults[i];
     }
@@ -99,6 +104,8 @@ int32_t CLooperSongTable::ReloadSong(uint32_t slot)
     const int32_t result = CheckSlot(slot);
     if (result != RESULT_OK)
         return result;
+    if (!m_stores[slot]->IsAttached())
+        return RESULT_BAD_SLOT;
     m_slotResults[slot] = m_stores[slot]->Load(m_usedBlocks);
     return m_slotResults[slot];
 }

@@ -93,7 +93,7 @@ private slots:
         QFETCH(QList<int>, songSlots);
         QMap<uint32_t, QByteArray> songs;
         for (const int slot : songSlots)
-            songs[uint32_t(slot)] = Pattern(group * (1400 + 600 * slot), slot + int(productId));
+            songs[uint32_t(slot)] = Pattern(group * (1400 + 600 * int(songs.size())), slot + int(productId));
         const QString flash = m_dir.filePath("round.flash");
         QVERIFY(LooperFlashFile::Write(flash, productId, songs));
         const CCliRunner cli = Cli(flash, productId);

@@ -46,11 +46,6 @@ int CancelReason()
     return g_reason.load();
 }
 
-void ClearCancelRequest()
-{
-    g_reason.store(NO_REQUEST);
-}
-
 void RefuseCancel(const char *text)
 {
     g_refusal.store(text);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 // A request to stop long device work, set from a signal handler or the window and checked by the
 // song stores between device requests. Everything here is async-signal-safe: lock-free atomics
 // and write(2) only.
@@ -12,7 +10,6 @@ void RequestCancel(int reason);
 bool CancelRequested();
 // The reason of the pending request, or -1 when none is pending.
 int CancelReason();
-void ClearCancelRequest();
 
 // Work that must not stop half way (a firmware update past its first erase) refuses cancel
 // requests until it ends. `text` must outlive the refusal; the terminal shows it on a request.

@@ -280,10 +280,23 @@ private slots:
         CCliRunner cli = Cli(flash, PULSE_RIG);
         cli.Set("BRINDLE_SIM_SIGNAL", QString("40:%1").arg(SIGINT));
         QCOMPARE(cli.Run({"delete", "6", "--yes"}).exitCode, 130);
-        QCOMPARE(cli.Run({"restore", folder, "--yes"}).exitCode, 130);
-        QMap<uint32_t, QByteArray> songs;
-        QVERIFY(LooperFlashFile::Read(flash, PULSE_RIG, songs));
-        QCOMPARE(songs.value(5).size() > 0, true);
+
+        // Restore over a slot holding another song: each slot ends with its old song or the
+        // backup's, never anything else.
+        const QByteArray other = Pattern(192 * 300, 99);
+        const QMap<uint32_t, QByteArray> backedUp{{0, oldSong}, {5, Pattern(192 * 1500, 1)}};
+        QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG, {{0, other}}));
+        const QByteArray otherStart = ReadAll(flash);
+        for (const int request : {45, 120, 200, 280}) {
+            QVERIFY(WriteFile(flash, otherStart));
+            cli.Set("BRINDLE_SIM_SIGNAL", QString("%1:%2").arg(request).arg(SIGINT));
+            const SCliRun run = cli.Run({"restore", folder, "--yes"});
+            QCOMPARE(run.exitCode, 130);
+            QMap<uint32_t, QByteArray> songs;
+            QVERIFY(LooperFlashFile::Read(flash, PULSE_RIG, songs));
+            QVERIFY(songs.value(0) == other || songs.value(0) == backedUp.value(0));
+            QVERIFY(songs.value(5).isEmpty() || songs.value(5) == backedUp.value(5));
+        }
     }
 
     // Stopping a firmware update half way would leave the looper without firmware: a signal before

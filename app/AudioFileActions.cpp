@@ -9,7 +9,6 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMenu>
 #include <QMimeData>
 #include <QTimer>
 
@@ -38,23 +37,8 @@ QString WithFormatSuffix(const QString &strPath, const QString &strFilter)
 
 void BrindleQT::SetUpAudioFileActions()
 {
-    ui->m_lstSong->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ui->m_lstSong, &QWidget::customContextMenuRequested, this, &BrindleQT::OnSongListMenu);
     ui->m_lstSong->viewport()->setAcceptDrops(true);
     ui->m_lstSong->viewport()->installEventFilter(this);
-}
-
-void BrindleQT::OnSongListMenu(const QPoint &pos)
-{
-    if (QListWidgetItem *pItem = ui->m_lstSong->itemAt(pos))
-        ui->m_lstSong->setCurrentItem(pItem);
-    const bool bRowOk = m_nOperation == OP_NONE && ui->m_btnOpen->isEnabled();
-    QMenu menu(this);
-    menu.addAction(QString::fromUtf8("Import audio file…"), this, &BrindleQT::OnImportAudioFile)
-        ->setEnabled(bRowOk);
-    menu.addAction(QString::fromUtf8("Export…"), this, &BrindleQT::OnExportAudioFile)
-        ->setEnabled(bRowOk && ui->m_btnUpload->isEnabled());
-    menu.exec(ui->m_lstSong->viewport()->mapToGlobal(pos));
 }
 
 bool BrindleQT::eventFilter(QObject *watched, QEvent *event)

@@ -35,6 +35,7 @@ BrindleQT::BrindleQT(QWidget *parent)
     m_wave.SetFormat(1, 12000, 16);
     QEvent::registerEventType(PROGRESS_EVENT_TYPE);
     LoadIcons();
+    CreateSongListMenu();
     ApplyStyleSheet();
     SetUpAudioFileActions();
     StartDeviceMonitor();
@@ -80,7 +81,8 @@ void BrindleQT::BeginOperation(int32_t nOperation)
 void BrindleQT::EndOperation()
 {
     ui->progressBar->hide();
-    if (m_nOperation == OP_UPLOAD || m_nOperation == OP_DOWNLOAD)
+    if (m_nOperation == OP_UPLOAD || m_nOperation == OP_DOWNLOAD || m_nOperation == OP_BACKUP ||
+        m_nOperation == OP_RESTORE)
         ui->propSheet->setTabEnabled(FIRMWARE_PAGE, true);
     else if (m_nOperation == OP_UPDATE_FIRMWARE)
         ui->propSheet->setTabEnabled(SONG_PAGE, true);

@@ -23,6 +23,8 @@ enum : int32_t {
     OP_DOWNLOAD = 1,
     OP_UPDATE_FIRMWARE = 2,
     OP_NONE = 3,
+    OP_BACKUP = 4,
+    OP_RESTORE = 5,
 };
 
 // The main window: owns the device link and every long-lived object, and carries the commands as
@@ -48,9 +50,12 @@ protected slots:
     void OnUploadSong();
     void OnDownloadSong();
     void OnDeleteSong();
+    void OnBackupSongs();
+    void OnRestoreSongs();
     void currentRowChanged(int currentRow);
-    // Audio files in any common format (AudioFileActions.cpp).
+    // The song list's context menu (SongListMenu.cpp).
     void OnSongListMenu(const QPoint &pos);
+    // Audio files in any common format (AudioFileActions.cpp).
     void OnImportAudioFile();
     void OnExportAudioFile();
 
@@ -79,6 +84,9 @@ private:
     int ProgressValue(int64_t pos, int64_t total) const;
 
     // Song list.
+    void CreateSongListMenu();
+    QString ChooseBackupFolder(const QString &strTitle);
+    bool ConfirmRestore(const std::vector<uint32_t> &occupied);
     void LoadSongList();
     void InitTreeFromMicData();
     void FillSongList(int32_t nRow);

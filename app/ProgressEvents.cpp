@@ -16,6 +16,8 @@ int BrindleQT::ProgressValue(int64_t pos, int64_t total) const
     switch (m_nOperation) {
     case OP_UPLOAD:
     case OP_DOWNLOAD:
+    case OP_BACKUP:
+    case OP_RESTORE:
         return static_cast<int>(pos * 100 / total);
     case OP_UPDATE_FIRMWARE:
         return static_cast<int>(FIRMWARE_WRITE_START + pos * (100 - FIRMWARE_WRITE_START) / total);

@@ -43,6 +43,8 @@ bool ParseCliOptions(const QStringList &arguments, SCliOptions &options, QString
             ok = TakeValue(arguments, i, options.rate, errorText);
         else if (argument == "--bits")
             ok = TakeValue(arguments, i, options.bits, errorText);
+        else if (argument == "--slots")
+            ok = TakeValue(arguments, i, options.slotList, errorText);
         else if (argument.startsWith("--")) {
             errorText = QStringLiteral("unknown option %1").arg(argument);
             ok = false;

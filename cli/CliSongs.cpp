@@ -3,6 +3,7 @@
 #include "CLooperSongTable.h"
 #include "CUSBPort.h"
 #include "CliDevice.h"
+#include "DamagedSlots.h"
 #include "Messages.h"
 
 #include <cstdio>
@@ -12,8 +13,9 @@ int LoadCliSongs(const SCliOptions &options, CUSBPort &port, CLooperSongTable &t
     const int status = ConnectCliDevice(options, port);
     if (status != EXIT_OK)
         return status;
-    const int32_t result = table.LoadSongs();
-    if (result == RESULT_OK)
+    // A damaged slot leaves the others usable; each command decides what it means for its work.
+    const int32_t result = table.LoadEachSong();
+    if (result == RESULT_OK || table.HasDamagedSlot())
         return EXIT_OK;
     ShowMessage(QStringLiteral("Load song info failed !"));
     ShowResult(result);
@@ -44,6 +46,10 @@ int OpenCliSlot(const SCliOptions &options, const QString &text, CUSBPort &port,
 
 bool CliSlotHasSong(const CLooperSongTable &table, uint32_t slot)
 {
+    if (table.SlotLoadResult(slot) != RESULT_OK) {
+        std::fprintf(stderr, "brindle-cli: %s\n", DamagedRowText(table, slot).toUtf8().constData());
+        return false;
+    }
     if (table.Store(slot)->HasSong())
         return true;
     std::fprintf(stderr, "brindle-cli: slot %u holds no song\n", slot + 1);
@@ -52,8 +58,19 @@ bool CliSlotHasSong(const CLooperSongTable &table, uint32_t slot)
 
 QString CliRowText(const CLooperSongTable &table, uint32_t slot)
 {
+    if (table.SlotLoadResult(slot) != RESULT_OK)
+        return DamagedRowText(table, slot);
     const CLooperSongBase *store = table.Store(slot);
     if (store && store->HasSong())
         return table.SongRowText(slot);
     return QString::asprintf("Song %.3d -- %s", int(slot + 1), "(Empty)");
+}
+
+bool CliRefuseWhileDamaged(const CLooperSongTable &table)
+{
+    const QString refusal = DamagedSlotRefusal(table);
+    if (refusal.isEmpty())
+        return false;
+    std::fprintf(stderr, "brindle-cli: %s\n", refusal.toUtf8().constData());
+    return true;
 }

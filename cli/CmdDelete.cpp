@@ -1,5 +1,6 @@
 #include "CLooperSongTable.h"
 #include "CUSBPort.h"
+#include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliSongs.h"
 #include "Messages.h"
@@ -13,20 +14,24 @@ int RunDelete(const SCliOptions &options)
         std::fprintf(stderr, "usage: brindle-cli delete SLOT --yes (deleting cannot be undone)\n");
         return EXIT_USAGE;
     }
+    CatchCancelSignals();
     CUSBPort port;
     CLooperSongTable table(port);
     uint32_t slot = 0;
     const int status = OpenCliSlot(options, options.arguments[0], port, table, slot);
     if (status != EXIT_OK)
         return status;
-    if (!CliSlotHasSong(table, slot))
+    // Deleting a damaged slot erases its record: that is how the device becomes writable again.
+    const bool damaged = table.SlotLoadResult(slot) != RESULT_OK;
+    if (!damaged && !CliSlotHasSong(table, slot))
         return EXIT_FAILED;
     int32_t result = table.EraseSong(slot);
     if (result == RESULT_OK)
-        result = table.LoadSongs();
+        result = table.ReloadSong(slot);
     if (result != RESULT_OK) {
-        ShowResult(result);
-        return EXIT_FAILED;
+        if (result != RESULT_CANCELLED)
+            ShowResult(result);
+        return WorkExit(result);
     }
     std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
     return EXIT_OK;

@@ -1,10 +1,9 @@
 #include "CLooperSongTable.h"
-#include "CTerminalProgress.h"
 #include "CUSBPort.h"
 #include "CWave.h"
+#include "CliCancel.h"
 #include "CliCommands.h"
-#include "CliSongs.h"
-#include "Messages.h"
+#include "CliSongWrite.h"
 #include "SongTransfer.h"
 
 #include <cstdio>
@@ -14,32 +13,20 @@ namespace {
 int RunDownload(const SCliOptions &options)
 {
     if (options.arguments.size() != 2) {
-        std::fprintf(stderr, "usage: brindle-cli download FILE.wav SLOT [--yes]\n");
+        std::fprintf(stderr, "usage: brindle-cli download FILE.wav SLOT [--yes] [--verify]\n");
         return EXIT_USAGE;
     }
+    CatchCancelSignals();
     CUSBPort port;
     CLooperSongTable table(port);
     uint32_t slot = 0;
-    const int status = OpenCliSlot(options, options.arguments[1], port, table, slot);
+    const int status = OpenCliSlotForWrite(options, options.arguments[1], port, table, slot);
     if (status != EXIT_OK)
         return status;
-    if (table.Store(slot)->HasSong() && !options.yes) {
-        std::fprintf(stderr, "brindle-cli: '%s' already exist; add --yes to overwrite it\n",
-                     CliRowText(table, slot).toUtf8().constData());
-        return EXIT_USAGE;
-    }
     CWave wave;
     if (!LoadWaveForDevice(wave, options.arguments[0]))
         return EXIT_FAILED;
-    int32_t result = RESULT_OK;
-    {
-        CTerminalProgress progress(options.quiet);
-        result = table.WriteSong(slot, wave.buffer.data, wave.DataLength(), &progress);
-    }
-    ShowResult(result);
-    if (result == RESULT_OK && table.LoadSongs() == RESULT_OK)
-        std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
-    return result == RESULT_OK ? EXIT_OK : EXIT_FAILED;
+    return StoreCliSong(options, table, slot, wave.buffer.data, wave.DataLength());
 }
 } // namespace
 

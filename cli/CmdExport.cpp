@@ -2,6 +2,7 @@
 #include "CLooperSongTable.h"
 #include "CTerminalProgress.h"
 #include "CUSBPort.h"
+#include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliSongs.h"
 #include "Messages.h"
@@ -30,6 +31,7 @@ int RunExport(const SCliOptions &options)
                      EXPORT_RATE_MIN, EXPORT_RATE_MAX);
         return EXIT_USAGE;
     }
+    CatchCancelSignals();
     CUSBPort port;
     CLooperSongTable table(port);
     uint32_t slot = 0;
@@ -45,9 +47,7 @@ int RunExport(const SCliOptions &options)
         result = ExportSongToAudioFile(table, slot, port.Identity().productId, options.arguments[1], format,
                                        &progress, saved);
     }
-    if (result != RESULT_OK || saved)
-        ShowResult(result);
-    return result == RESULT_OK && saved ? EXIT_OK : EXIT_FAILED;
+    return SavedSongExit(result, saved);
 }
 } // namespace
 

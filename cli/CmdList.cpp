@@ -3,21 +3,27 @@
 #include "CliCommands.h"
 #include "CliJson.h"
 #include "CliSongs.h"
+#include "Messages.h"
+#include "StorageUse.h"
 
 #include <QJsonArray>
 
 #include <cstdio>
 
 namespace {
-// One slot as a script sees it: "state" is "song" or "empty"; a song carries its size in bytes.
+// One slot as a script sees it: "state" is "song", "empty" or "damaged"; a song carries its size in
+// bytes, a damaged slot the result text of its failed load.
 QJsonObject SlotJson(const CLooperSongTable &table, uint32_t slot)
 {
     QJsonObject object{{"slot", qint64(slot) + 1}, {"text", CliRowText(table, slot)}};
     const CLooperSongBase *store = table.Store(slot);
-    const bool hasSong = store && store->HasSong();
-    object["state"] = hasSong ? "song" : "empty";
+    const int32_t loadResult = table.SlotLoadResult(slot);
+    const bool hasSong = loadResult == RESULT_OK && store && store->HasSong();
+    object["state"] = loadResult != RESULT_OK ? "damaged" : hasSong ? "song" : "empty";
     if (hasSong)
         object["bytes"] = qint64(store->GetSize());
+    if (loadResult != RESULT_OK)
+        object["reason"] = ResultText(loadResult);
     return object;
 }
 
@@ -26,9 +32,13 @@ void PrintListJson(const CLooperSongTable &table)
     QJsonArray rows;
     for (uint32_t slot = 0; slot < table.StoreCount(); ++slot)
         rows.append(SlotJson(table, slot));
-    PrintCliJson({{"slots", rows}});
+    PrintCliJson({{"slots", rows},
+                  {"free", QJsonObject{{"blocks", qint64(FreeBlockCount(table))},
+                                       {"totalBlocks", qint64(table.Geometry().dataBlockCount)}}}});
 }
 
+// Every slot on its own line, damaged ones too, then the free storage; a damaged slot fails the
+// command once everything else is shown.
 int RunList(const SCliOptions &options)
 {
     CUSBPort port;
@@ -38,11 +48,13 @@ int RunList(const SCliOptions &options)
         return status;
     if (options.json) {
         PrintListJson(table);
-        return EXIT_OK;
+        return table.HasDamagedSlot() ? EXIT_FAILED : EXIT_OK;
     }
     for (uint32_t slot = 0; slot < table.StoreCount(); ++slot)
         std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
-    return EXIT_OK;
+    std::printf("%s%s\n", FreeSpaceText(table).toUtf8().constData(),
+                table.HasDamagedSlot() ? " (a damaged slot may own some of these blocks)" : "");
+    return table.HasDamagedSlot() ? EXIT_FAILED : EXIT_OK;
 }
 } // namespace
 

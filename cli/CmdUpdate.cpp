@@ -2,6 +2,8 @@
 #include "CFirmwareUpdate.h"
 #include "CTerminalProgress.h"
 #include "CUSBPort.h"
+#include "CancelRequest.h"
+#include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliDevice.h"
 
@@ -38,13 +40,16 @@ int RunUpdate(const SCliOptions &options)
         std::fprintf(stderr, "brindle-cli: no such file: %s\n", qPrintable(path));
         return EXIT_USAGE;
     }
+    CatchCancelSignals();
     CUSBPort port;
     const int status = ConnectCliDevice(options, port);
     if (status != EXIT_OK)
         return status;
     CFirmwarePackage package;
     CUpdateBar bar(options.quiet);
-    return CFirmwareUpdate(port, package, bar, &bar).Run(path) ? EXIT_OK : EXIT_FAILED;
+    if (CFirmwareUpdate(port, package, bar, &bar).Run(path))
+        return EXIT_OK;
+    return CancelRequested() ? CancelledExit() : EXIT_FAILED;
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "CLooperSongTable.h"
 #include "CTerminalProgress.h"
 #include "CUSBPort.h"
+#include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliSongs.h"
 #include "Messages.h"
@@ -16,6 +17,7 @@ int RunUpload(const SCliOptions &options)
         std::fprintf(stderr, "usage: brindle-cli upload SLOT FILE.wav\n");
         return EXIT_USAGE;
     }
+    CatchCancelSignals();
     CUSBPort port;
     CLooperSongTable table(port);
     uint32_t slot = 0;
@@ -31,9 +33,7 @@ int RunUpload(const SCliOptions &options)
         result =
             UploadSongToFile(table, slot, port.Identity().productId, options.arguments[1], &progress, saved);
     }
-    if (result != RESULT_OK || saved)
-        ShowResult(result);
-    return result == RESULT_OK && saved ? EXIT_OK : EXIT_FAILED;
+    return SavedSongExit(result, saved);
 }
 } // namespace
 

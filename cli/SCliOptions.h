@@ -25,6 +25,8 @@ struct SCliOptions {
     QString channel;
     QString rate;
     QString bits;
+    // restore: the slots to restore, such as "1,3-5"; empty restores every song of the backup.
+    QString slotList;
     QString command;
     QStringList arguments;
 };

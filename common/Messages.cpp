@@ -43,6 +43,8 @@ void ShowMessageF(const char *format, ...)
 
 QString ResultText(int32_t result)
 {
+    if (result == RESULT_CANCELLED)
+        return QStringLiteral("Cancelled");
     const uint32_t index = static_cast<uint32_t>(result);
     if (index > static_cast<uint32_t>(RESULT_FILE_INFO_ERASE_FAILED))
         return QStringLiteral("Failed !");

@@ -15,4 +15,6 @@ enum : int32_t {
     RESULT_BAD_SLOT = 8,
     RESULT_FLASH_ERASE_FAILED = 9,
     RESULT_FILE_INFO_ERASE_FAILED = 10,
+    // The work stopped at a request boundary because a cancel was requested (CancelRequest.h).
+    RESULT_CANCELLED = 11,
 };

@@ -2,6 +2,7 @@
 
 #include "CFlashLayout.h"
 #include "CUSBPort.h"
+#include "CancelRequest.h"
 #include "LayoutFile.h"
 #include "Messages.h"
 
@@ -10,6 +11,8 @@
 #include <QFile>
 
 namespace {
+const char *const UPDATE_IN_PROGRESS =
+    "Firmware update in progress: stopping now would leave the looper unusable";
 
 const uint32_t UNREAD_PRODUCT_ID = 0xFFFFFFFF;
 const int ERASED_BAR = 80;
@@ -29,14 +32,25 @@ bool CFirmwareUpdate::Run(const QString &strPackagePath)
         return false;
     if (!DeviceAccepts())
         return false;
-    const QString layoutPath = LayoutFilePath(strPackagePath);
-    for (uint32_t i = 0; i < m_package.ItemCount(); ++i) {
-        if (!ProgramItem(i, layoutPath)) {
-            ShowMessageF("M_FAILED");
-            return false;
-        }
+    // From here on a stop would leave the looper without firmware: requests are refused, and
+    // one that came before is honoured before anything is erased.
+    RefuseCancel(UPDATE_IN_PROGRESS);
+    if (CancelRequested()) {
+        AllowCancel();
+        return false;
     }
-    ShowMessageF("M_SUCCESS");
+    const bool programmed = ProgramItems(LayoutFilePath(strPackagePath));
+    AllowCancel();
+    ShowMessageF(programmed ? "M_SUCCESS" : "M_FAILED");
+    return programmed;
+}
+
+bool CFirmwareUpdate::ProgramItems(const QString &strLayoutPath)
+{
+    for (uint32_t i = 0; i < m_package.ItemCount(); ++i) {
+        if (!ProgramItem(i, strLayoutPath))
+            return false;
+    }
     return true;
 }
 

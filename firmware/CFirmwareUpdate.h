@@ -30,6 +30,7 @@ public:
 private:
     bool OpenPackage(const QString &strPackagePath);
     bool DeviceAccepts();
+    bool ProgramItems(const QString &strLayoutPath);
     bool ProgramItem(uint32_t index, const QString &strLayoutPath);
     bool EraseLeadingSectors(const std::vector<SFlashSector> &sectors, uint32_t count);
     bool Write(const SFlashSector &first, const uint8_t *image, uint32_t length);

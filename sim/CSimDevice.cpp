@@ -1,5 +1,6 @@
 #include "CSimDevice.h"
 
+#include <csignal>
 #include <fstream>
 
 using namespace SimWire;
@@ -250,9 +251,13 @@ void CSimDevice::Log(uint8_t command, const SimBytes &body, bool raw)
         request.count = Get24(body, 11);
     if (!raw && body.size() >= 15 && command == CHECKSUM)
         request.count = Get32(body, 11);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    request.number = m_nNextRequest++;
-    m_requests.push_back(request);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        request.number = m_nNextRequest++;
+        m_requests.push_back(request);
+    }
+    if (m_config.signalNumber != 0 && request.number == m_config.signalAtRequest)
+        std::raise(m_config.signalNumber);
 }
 
 std::vector<SSimRequest> CSimDevice::Requests() const

@@ -58,6 +58,20 @@ bool ChooseSimulatedWire(QString &errorText)
     return true;
 }
 
+// BRINDLE_SIM_SIGNAL=N:S raises signal S on request N.
+bool ParseSignal(const QString &text, SSimDeviceConfig &config)
+{
+    if (text.isEmpty())
+        return true;
+    const QStringList parts = text.split(':');
+    bool requestOk = false;
+    bool signalOk = false;
+    config.signalAtRequest = parts[0].toInt(&requestOk);
+    config.signalNumber = parts.size() == 2 ? parts[1].toInt(&signalOk) : 0;
+    return parts.size() == 2 && requestOk && signalOk && config.signalAtRequest > 0 &&
+           config.signalNumber > 0 && config.signalNumber < 32;
+}
+
 bool SimulatedDevices(QString &errorText)
 {
     SSimDeviceConfig config;
@@ -68,11 +82,12 @@ bool SimulatedDevices(QString &errorText)
     const QString version = Variable("BRINDLE_SIM_VERSION", "1.2.3");
     const QString mode = Variable("BRINDLE_SIM_MODE", "normal");
     if (!modelOk || !countOk || count < 0 || count > 16 || !ParseVersion(version, config.firmwareVersion) ||
-        !ParseMode(mode, config)) {
+        !ParseMode(mode, config) || !ParseSignal(qEnvironmentVariable("BRINDLE_SIM_SIGNAL"), config)) {
         errorText =
             QStringLiteral("bad simulator setting: BRINDLE_SIM_MODEL=%1 BRINDLE_SIM_VERSION=%2 "
-                           "BRINDLE_SIM_MODE=%3 BRINDLE_SIM_DEVICES=%4 (see README)")
-                .arg(Variable("BRINDLE_SIM_MODEL", ""), version, mode, Variable("BRINDLE_SIM_DEVICES", ""));
+                           "BRINDLE_SIM_MODE=%3 BRINDLE_SIM_DEVICES=%4 BRINDLE_SIM_SIGNAL=%5 (see README)")
+                .arg(Variable("BRINDLE_SIM_MODEL", ""), version, mode, Variable("BRINDLE_SIM_DEVICES", ""),
+                     Variable("BRINDLE_SIM_SIGNAL", ""));
         return false;
     }
     if (!ChooseSimulatedWire(errorText))

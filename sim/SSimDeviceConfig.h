@@ -19,6 +19,11 @@ struct SSimDeviceConfig {
     bool identityReadable = true;
     // When set, the flash is loaded from this file at start and saved back when the device goes.
     std::string flashFile;
+    // When both are set, the device raises signalNumber in its process on receiving request
+    // number signalAtRequest (counted from 1 since the device started): a user's Ctrl-C at a
+    // known point of the traffic.
+    int signalAtRequest = 0;
+    int signalNumber = 0;
 };
 
 enum ESimFaultKind {

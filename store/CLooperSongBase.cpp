@@ -2,6 +2,7 @@
 
 #include "CEventBase.h"
 #include "CUSBPort.h"
+#include "CancelRequest.h"
 #include "ResultCodes.h"
 
 #include <QDebug>
@@ -45,6 +46,8 @@ int32_t CLooperSongBase::Erase()
 {
     if (!IsAttached())
         return RESULT_BAD_SLOT;
+    if (CancelRequested())
+        return RESULT_CANCELLED;
     return EraseFatBlock() ? RESULT_OK : RESULT_FLASH_ERASE_FAILED;
 }
 
@@ -104,6 +107,8 @@ int32_t CLooperSongBase::Read(uint8_t *destination, uint32_t capacity, QObject *
         qDebug("Read file block=%d\n", BlockAt(k));
         for (uint32_t n = 0; n < m_geometry.pagesPerBlock && pos < size; ++n) {
             const uint32_t address = PageAddress(m_geometry, BlockAt(k), PageInOrder(n, k == 0));
+            if (CancelRequested())
+                return RESULT_CANCELLED;
             if (!m_pPort->ReadData(SONG_AREA, address, page.get(), pageBytes))
                 return RESULT_READ_FAILED;
             const uint32_t count = std::min(size - pos, pageBytes);
@@ -147,18 +152,23 @@ int32_t CLooperSongBase::WriteSongData(const SBlockList &blocks, const uint8_t *
         if (progressTarget)
             PostProgress(progressTarget, pos, length);
     }
-    return RESULT_OK;
+    // The record that makes the new song the slot's is only written when nobody asked to stop.
+    return CancelRequested() ? RESULT_CANCELLED : RESULT_OK;
 }
 
 int32_t CLooperSongBase::WriteBlock(uint16_t block, bool firstBlock, const uint8_t *bytes, uint32_t length,
                                     uint32_t &pos)
 {
     qDebug("Write file block=%d\n", block);
+    if (CancelRequested())
+        return RESULT_CANCELLED;
     if (!m_pPort->EraseSector(SONG_AREA, PageAddress(m_geometry, block, 0)))
         return RESULT_FLASH_ERASE_FAILED;
     for (uint32_t n = 0; n < m_geometry.pagesPerBlock && pos < length; ++n) {
         const uint32_t count = std::min(length - pos, m_geometry.dataBytesPerPage);
         const uint32_t address = PageAddress(m_geometry, block, PageInOrder(n, firstBlock));
+        if (CancelRequested())
+            return RESULT_CANCELLED;
         if (!WriteGroups(address, bytes + pos, count))
             return RESULT_WRITE_FAILED;
         pos += count;

@@ -22,7 +22,7 @@ std::unique_ptr<CLooperSongBase> CreateStore(uint32_t storeKind)
 } // namespace
 
 CLooperSongTable::CLooperSongTable(CUSBPort &port)
-    : m_port(port), m_geometry(), m_nLoadedSlots(0), m_nLoadResult(RESULT_OK), m_pfnRandom(&Random32)
+    : m_port(port), m_geometry(), m_nLoadResult(RESULT_OK), m_pfnRandom(&Random32)
 {
 }
 
@@ -45,12 +45,12 @@ void CLooperSongTable::CreateStores(const DeviceModel &model)
         m_stores.push_back(CreateStore(model.storeKind));
 }
 
-int32_t CLooperSongTable::LoadSongs()
+int32_t CLooperSongTable::PrepareLoad()
 {
     if (m_port.State() == LINK_CLOSED)
         return RESULT_DEVICE_NOT_OPEN;
     m_usedBlocks.reset();
-    m_nLoadedSlots = 0;
+    m_slotResults.clear();
     const DeviceModel *model = FindDeviceModel(m_port.Identity().productId);
     if (!model || model->storeKind == STORE_NONE || !model->geometry) {
         // The stores of an earlier device must not be used on this one.
@@ -60,14 +60,68 @@ int32_t CLooperSongTable::LoadSongs()
     }
     CreateStores(*model);
     m_geometry = *model->geometry;
+    m_slotResults.assign(m_stores.size(), RESULT_BAD_SLOT);
+    m_nLoadResult = RESULT_OK;
+    return RESULT_OK;
+}
+
+// A store is attached when its slot is loaded: one never loaded refuses all work.
+int32_t CLooperSongTable::LoadSlot(uint32_t slot)
+{
+    m_stores[slot]->Attach(m_geometry.dataBlockCount + slot, m_geometry, m_port);
+    return m_stores[slot]->Load(m_usedBlocks);
+}
+
+int32_t CLooperSongTable::LoadSongs()
+{
+    const int32_t result = PrepareLoad();
+    if (result != RESULT_OK)
+        return result;
     for (uint32_t i = 0; i < m_stores.size(); ++i) {
-        m_stores[i]->Attach(m_geometry.dataBlockCount + i, m_geometry, m_port);
-        m_nLoadResult = m_stores[i]->Load(m_usedBlocks);
+        m_slotResults[i] = LoadSlot(i);
+        m_nLoadResult = m_slotResults[i];
         if (m_nLoadResult != RESULT_OK)
             return m_nLoadResult;
-        ++m_nLoadedSlots;
     }
     return RESULT_OK;
+}
+
+int32_t CLooperSongTable::LoadEachSong()
+{
+    const int32_t result = PrepareLoad();
+    if (result != RESULT_OK)
+        return result;
+    for (uint32_t i = 0; i < m_stores.size(); ++i) {
+        m_slotResults[i] = LoadSlot(i);
+        if (m_slotResults[i] != RESULT_OK && m_nLoadResult == RESULT_OK)
+            m_nLoadResult = m_slotResults[i];
+    }
+    return m_nLoadResult;
+}
+
+int32_t CLooperSongTable::ReloadSong(uint32_t slot)
+{
+    const int32_t result = CheckSlot(slot);
+    if (result != RESULT_OK)
+        return result;
+    if (!m_stores[slot]->IsAttached())
+        return RESULT_BAD_SLOT;
+    m_slotResults[slot] = m_stores[slot]->Load(m_usedBlocks);
+    return m_slotResults[slot];
+}
+
+int32_t CLooperSongTable::SlotLoadResult(uint32_t slot) const
+{
+    return slot < m_slotResults.size() ? m_slotResults[slot] : RESULT_BAD_SLOT;
+}
+
+bool CLooperSongTable::HasDamagedSlot() const
+{
+    for (const int32_t result : m_slotResults) {
+        if (result != RESULT_OK)
+            return true;
+    }
+    return false;
 }
 
 QString CLooperSongTable::SongRowText(uint32_t slot) const
@@ -104,11 +158,14 @@ int32_t CLooperSongTable::EraseSong(uint32_t slot)
 }
 
 // Free blocks are known only when every other slot was loaded: a slot that was not could own
-// any block.
+// any block. The slot written to may be unknown: its old blocks are its own.
 bool CLooperSongTable::BlockMapComplete(uint32_t slot) const
 {
-    const uint32_t count = StoreCount();
-    return m_nLoadedSlots == count || (slot == m_nLoadedSlots && slot + 1 == count);
+    for (uint32_t i = 0; i < m_slotResults.size(); ++i) {
+        if (i != slot && m_slotResults[i] != RESULT_OK)
+            return false;
+    }
+    return true;
 }
 
 int32_t CLooperSongTable::WriteSong(uint32_t slot, const uint8_t *bytes, uint32_t length,

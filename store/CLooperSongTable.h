@@ -24,7 +24,16 @@ public:
     CLooperSongTable(const CLooperSongTable &) = delete;
     CLooperSongTable &operator=(const CLooperSongTable &) = delete;
 
+    // Loads slot after slot and stops at the first that fails, as the window expects.
     int32_t LoadSongs();
+    // Loads every slot on its own: a slot that fails keeps its result (SlotLoadResult) and the
+    // others stay usable. RESULT_OK, or the result of the first slot that failed.
+    int32_t LoadEachSong();
+    // Loads one slot again, after a write to it; the blocks already marked stay marked.
+    int32_t ReloadSong(uint32_t slot);
+    // RESULT_OK for a slot whose record was read and is sound; RESULT_BAD_SLOT for one not loaded.
+    int32_t SlotLoadResult(uint32_t slot) const;
+    bool HasDamagedSlot() const;
     QString SongRowText(uint32_t slot) const;
     int32_t ReadSong(uint32_t slot, uint8_t *destination, uint32_t capacity, QObject *progressTarget);
     int32_t WriteSong(uint32_t slot, const uint8_t *bytes, uint32_t length, QObject *progressTarget);
@@ -36,10 +45,14 @@ public:
     // Null for a slot past the stores.
     CLooperSongBase *Store(uint32_t slot) const;
     const UsedBlockMap &UsedBlocks() const { return m_usedBlocks; }
+    // The geometry of the loaded model; all zero before a load.
+    const FlashGeometry &Geometry() const { return m_geometry; }
     // Where the allocation's start block comes from; null restores Random32.
     void SetRandomSource(RandomSource source);
 
 private:
+    int32_t PrepareLoad();
+    int32_t LoadSlot(uint32_t slot);
     void CreateStores(const DeviceModel &model);
     int32_t CheckSlot(uint32_t slot) const;
     bool BlockMapComplete(uint32_t slot) const;
@@ -49,7 +62,7 @@ private:
     UsedBlockMap m_usedBlocks;
     CUSBPort &m_port;
     FlashGeometry m_geometry;
-    uint32_t m_nLoadedSlots;
+    std::vector<int32_t> m_slotResults;
     int32_t m_nLoadResult;
     RandomSource m_pfnRandom;
 };

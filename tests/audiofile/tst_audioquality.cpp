@@ -2,7 +2,6 @@
 #include "AudioImport.h"
 #include "CRecordingPresenter.h"
 #include "CStoreRig.h"
-#include "SongVerify.h"
 #include "ToneMeasure.h"
 
 #include <QTemporaryDir>
@@ -67,21 +66,6 @@ private slots:
         const double snr = SnrAgainstTone(back, 48000, tone);
         qInfo("import then export at 48000 Hz, 10 kHz: SNR %.1f dB", snr);
         QVERIFY2(snr >= 110, qPrintable(QString::number(snr)));
-    }
-
-    void verifyComparesWithTheFlash()
-    {
-        ImportTone({1000, MINUS_6_DBFS});
-        CLooperSongTable &table = m_pRig->Table();
-        QString failure;
-        QVERIFY2(VerifySongInSlot(table, 0, m_song.data(), uint32_t(m_song.size()), failure),
-                 qPrintable(failure));
-        m_song[1000] ^= 0x01;
-        QVERIFY(!VerifySongInSlot(table, 0, m_song.data(), uint32_t(m_song.size()), failure));
-        QCOMPARE(failure, QString("byte 1000 differs"));
-        QVERIFY(table.EraseSong(0) == RESULT_OK && table.LoadSongs() == RESULT_OK);
-        QVERIFY(!VerifySongInSlot(table, 0, m_song.data(), uint32_t(m_song.size()), failure));
-        QCOMPARE(failure, QString("the slot holds no song after the write"));
     }
 
     void cleanup()

@@ -136,7 +136,8 @@ private slots:
         cli.Set("BRINDLE_SIM_FLASH", dir.filePath("flash.bin"));
         SCliRun run = cli.Run({"list"});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out.count('\n'), 30);
+        QCOMPARE(run.out.count('\n'), 31);
+        QVERIFY(run.out.endsWith("Free: 1970 of 1970 blocks, 484.80 MB, 60:14 of mono audio\n"));
         QVERIFY(run.out.startsWith("Song 001 -- (Empty)\nSong 002 -- (Empty)\n"));
 
         QFile wav(dir.filePath("in.wav"));

@@ -3,11 +3,11 @@
 #include "CSimBus.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
+#include "SongListMenu.h"
 #include "ToneMeasure.h"
 
 #include <QApplication>
 #include <QListWidget>
-#include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -54,7 +54,8 @@ private slots:
     void menuImportsAndExports()
     {
         Start();
-        QCOMPARE(ChooseFromMenu(4, "Export…"), QStringList({"Import audio file…", "-Export…"}));
+        QCOMPARE(ChooseFromMenu(4, "Export…"), QStringList({"Import audio file…", "-Export…",
+                                                            "Back up all songs…", "Restore from backup…"}));
 
         m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(m_dir.filePath("tone.wav")));
         m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
@@ -69,7 +70,8 @@ private slots:
         const QString output = m_dir.filePath("export.flac");
         m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(output));
         m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
-        QCOMPARE(ChooseFromMenu(4, "Export…"), QStringList({"Import audio file…", "Export…"}));
+        QCOMPARE(ChooseFromMenu(4, "Export…"), QStringList({"Import audio file…", "Export…",
+                                                            "Back up all songs…", "Restore from backup…"}));
         QVERIFY(m_pAnswerer->WaitForAll());
         QCOMPARE(m_pAnswerer->Seen().value(0).strText, QString("Song 005.wav"));
         QCOMPARE(m_pAnswerer->SeenTexts().last(), QString("Successful !"));
@@ -109,32 +111,9 @@ private:
         m_pAnswerer.reset(new CDialogAnswerer);
         m_pWindow.reset(new BrindleQT);
     }
-    // Opens the context menu on a row and picks the named action when it is enabled (the menu is closed
-    // otherwise). Returns the menu's actions, disabled ones marked with a leading '-'.
     QStringList ChooseFromMenu(int row, const QString &action)
     {
-        QStringList offered;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            poll.stop();
-            for (QAction *item : menu->actions()) {
-                offered << (item->isEnabled() ? "" : "-") + item->text();
-                if (item->text() == action && item->isEnabled())
-                    menu->setActiveAction(item);
-            }
-            if (menu->activeAction())
-                QTest::keyClick(menu, Qt::Key_Return);
-            else
-                menu->close();
-        });
-        poll.start(20);
-        const QPoint pos = List()->visualItemRect(List()->item(row)).center();
-        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, List()->viewport()->mapToGlobal(pos));
-        QApplication::sendEvent(List()->viewport(), &event);
-        return offered;
+        return ChooseFromSongListMenu(List(), row, action);
     }
     // Drops the file (no path: some text) on a row; true when the drop was taken.
     bool Drop(int row, const QString &path)

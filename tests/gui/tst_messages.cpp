@@ -17,7 +17,8 @@ private slots:
         QTest::newRow("0") << 0 << "Successful !";
         QTest::newRow("4") << 4 << "Read data failed!";
         QTest::newRow("8") << 8 << "Space not enough!";
-        QTest::newRow("11") << 11 << "Failed !";
+        QTest::newRow("11") << 11 << "Cancelled";
+        QTest::newRow("12") << 12 << "Failed !";
         QTest::newRow("-1") << -1 << "Failed !";
     }
     void resultBoxes()

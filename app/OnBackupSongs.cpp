@@ -1,0 +1,41 @@
+#include "BrindleQT.h"
+#include "CSongBackup.h"
+#include "CWindowBackupProgress.h"
+#include "Messages.h"
+#include "ui_BrindleQT.h"
+
+namespace {
+QString BackupReport(int32_t nResult, const CSongBackup &backup, const QString &strFolder)
+{
+    if (nResult != RESULT_OK)
+        return nResult == RESULT_CANCELLED ? ResultText(nResult) : backup.FailureText();
+    QString strText =
+        QStringLiteral("%1 songs backed up to %2").arg(backup.Manifest().songs.size()).arg(strFolder);
+    for (const SBackupDamage &damage : backup.Manifest().damaged)
+        strText += QStringLiteral("\nSong %1 not backed up: damaged (%2)")
+                       .arg(damage.slot, 3, 10, QChar('0'))
+                       .arg(damage.reason);
+    return strText;
+}
+} // namespace
+
+// Every slot is loaded on its own for the backup, so that a damaged one keeps none of the others
+// out of it; the list goes back to the usual load afterwards.
+void BrindleQT::OnBackupSongs()
+{
+    if (m_nOperation != OP_NONE || m_pUSBPort->State() != LINK_NORMAL)
+        return;
+    const QString strFolder = ChooseBackupFolder(QStringLiteral("Back up all songs"));
+    if (strFolder.isEmpty())
+        return;
+    const int32_t nRow = m_nCurRow;
+    BeginOperation(OP_BACKUP);
+    CWindowBackupProgress progress(*ui->progressBar, *this);
+    CSongBackup backup(m_songTable, m_pUSBPort->Identity(), &progress);
+    m_songTable.LoadEachSong();
+    const int32_t nResult = backup.Run(strFolder);
+    m_songTable.LoadSongs();
+    FillSongList(nRow);
+    EndOperation();
+    ShowMessage(BackupReport(nResult, backup, strFolder));
+}

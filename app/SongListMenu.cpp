@@ -1,0 +1,42 @@
+#include "BrindleQT.h"
+#include "Settings.h"
+#include "ui_BrindleQT.h"
+
+#include <QMenu>
+#include <QFileDialog>
+
+// The song list's context menu holds what goes beyond the buttons; each action is a command of
+// its own file.
+void BrindleQT::CreateSongListMenu()
+{
+    ui->m_lstSong->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->m_lstSong, &QWidget::customContextMenuRequested, this, &BrindleQT::OnSongListMenu);
+}
+
+void BrindleQT::OnSongListMenu(const QPoint &pos)
+{
+    if (QListWidgetItem *pItem = ui->m_lstSong->itemAt(pos))
+        ui->m_lstSong->setCurrentItem(pItem);
+    const bool bIdle = m_nOperation == OP_NONE && m_pUSBPort->State() == LINK_NORMAL;
+    const bool bRowOk = bIdle && ui->m_btnOpen->isEnabled();
+    QMenu menu(this);
+    menu.addAction(QString::fromUtf8("Import audio file\u2026"), this, &BrindleQT::OnImportAudioFile)
+        ->setEnabled(bRowOk);
+    menu.addAction(QString::fromUtf8("Export\u2026"), this, &BrindleQT::OnExportAudioFile)
+        ->setEnabled(bRowOk && ui->m_btnUpload->isEnabled());
+    menu.addSeparator();
+    menu.addAction(QString::fromUtf8("Back up all songs\u2026"), this, &BrindleQT::OnBackupSongs)
+        ->setEnabled(bIdle);
+    menu.addAction(QString::fromUtf8("Restore from backup\u2026"), this, &BrindleQT::OnRestoreSongs)
+        ->setEnabled(bIdle);
+    menu.exec(ui->m_lstSong->viewport()->mapToGlobal(pos));
+}
+
+QString BrindleQT::ChooseBackupFolder(const QString &strTitle)
+{
+    const QString strFolder =
+        QFileDialog::getExistingDirectory(this, strTitle, ReadConfigValue("/Config/BackupDir"));
+    if (!strFolder.isEmpty())
+        WriteConfigValue("/Config/BackupDir", strFolder);
+    return strFolder;
+}

@@ -1,0 +1,22 @@
+#include "DamagedSlots.h"
+
+#include "CLooperSongTable.h"
+#include "Messages.h"
+
+QString DamagedRowText(const CLooperSongTable &table, uint32_t slot)
+{
+    return QString::asprintf("Song %.3u -- (Damaged: %s)", slot + 1,
+                             ResultText(table.SlotLoadResult(slot)).toUtf8().constData());
+}
+
+QString DamagedSlotRefusal(const CLooperSongTable &table)
+{
+    for (uint32_t slot = 0; slot < table.StoreCount(); ++slot) {
+        if (table.SlotLoadResult(slot) != RESULT_OK)
+            return QStringLiteral("%1: the blocks of a damaged slot are unknown, so nothing is written "
+                                  "while it is there. Back up the other songs, then delete slot %2.")
+                .arg(DamagedRowText(table, slot))
+                .arg(slot + 1);
+    }
+    return QString();
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+
+// SIGINT, SIGTERM and SIGHUP become requests to stop at the next request boundary
+// (CancelRequest.h) instead of ending the process wherever it is.
+void CatchCancelSignals();
+// Prints "Cancelled" and returns 128 + the signal that asked.
+int CancelledExit();
+// The exit status of device work that ended with result (already reported unless cancelled).
+int WorkExit(int32_t result);
+// The exit status of a song read into a file: saved tells whether the file was written completely
+// (its writer reported it when it was not).
+int SavedSongExit(int32_t result, bool saved);

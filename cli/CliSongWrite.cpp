@@ -1,0 +1,67 @@
+#include "CliSongWrite.h"
+
+#include "CLooperSongTable.h"
+#include "CTerminalProgress.h"
+#include "CancelRequest.h"
+#include "CliCancel.h"
+#include "CliSongs.h"
+#include "Messages.h"
+#include "SongVerify.h"
+
+#include <cstdio>
+
+namespace {
+// Reads the slot back and compares it with what was sent; a difference fails the write.
+int VerifyWrittenSong(CLooperSongTable &table, uint32_t slot, const uint8_t *bytes, uint32_t length)
+{
+    const int32_t result = table.ReloadSong(slot);
+    if (result != RESULT_OK) {
+        ShowResult(result);
+        return EXIT_FAILED;
+    }
+    QString failureText;
+    if (VerifySongInSlot(table, slot, bytes, length, failureText))
+        return EXIT_OK;
+    if (CancelRequested())
+        return CancelledExit();
+    ShowMessage(failureText);
+    return EXIT_FAILED;
+}
+} // namespace
+
+int OpenCliSlotForWrite(const SCliOptions &options, const QString &slotText, CUSBPort &port,
+                        CLooperSongTable &table, uint32_t &slot)
+{
+    const int status = OpenCliSlot(options, slotText, port, table, slot);
+    if (status != EXIT_OK)
+        return status;
+    if (CliRefuseWhileDamaged(table))
+        return EXIT_FAILED;
+    if (table.Store(slot)->HasSong() && !options.yes) {
+        std::fprintf(stderr, "brindle-cli: '%s' already exist; add --yes to overwrite it\n",
+                     CliRowText(table, slot).toUtf8().constData());
+        return EXIT_USAGE;
+    }
+    return EXIT_OK;
+}
+
+int StoreCliSong(const SCliOptions &options, CLooperSongTable &table, uint32_t slot, const uint8_t *bytes,
+                 uint32_t length)
+{
+    int32_t result = RESULT_OK;
+    {
+        CTerminalProgress progress(options.quiet);
+        result = table.WriteSong(slot, bytes, length, &progress);
+    }
+    if (result == RESULT_CANCELLED)
+        return CancelledExit();
+    if (result == RESULT_OK && options.verify) {
+        const int verified = VerifyWrittenSong(table, slot, bytes, length);
+        if (verified != EXIT_OK)
+            return verified;
+    }
+    ShowResult(result);
+    if (result == RESULT_OK && table.ReloadSong(slot) == RESULT_OK)
+        std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
+    return result == RESULT_OK ? EXIT_OK : EXIT_FAILED;
+}

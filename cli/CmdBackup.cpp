@@ -1,0 +1,44 @@
+#include "CBackupTerminalProgress.h"
+#include "CLooperSongTable.h"
+#include "CSongBackup.h"
+#include "CUSBPort.h"
+#include "CliCancel.h"
+#include "CliCommands.h"
+#include "CliSongs.h"
+#include "ResultCodes.h"
+
+#include <cstdio>
+
+namespace {
+// Copies every song, exactly as the device stores it, into a folder; damaged slots are listed
+// and fail the command once every other song is saved.
+int RunBackup(const SCliOptions &options)
+{
+    if (options.arguments.size() != 1) {
+        std::fprintf(stderr, "usage: brindle-cli backup DIR\n");
+        return EXIT_USAGE;
+    }
+    CatchCancelSignals();
+    CUSBPort port;
+    CLooperSongTable table(port);
+    const int status = LoadCliSongs(options, port, table);
+    if (status != EXIT_OK)
+        return status;
+    CBackupTerminalProgress progress(options.quiet);
+    CSongBackup backup(table, port.Identity(), &progress);
+    const int32_t result = backup.Run(options.arguments[0]);
+    if (result == RESULT_CANCELLED)
+        return CancelledExit();
+    if (result != RESULT_OK) {
+        std::fprintf(stderr, "brindle-cli: %s\n", backup.FailureText().toUtf8().constData());
+        return EXIT_FAILED;
+    }
+    for (const SBackupSong &song : backup.Manifest().songs)
+        std::printf("%s\n", song.file.toUtf8().constData());
+    for (const SBackupDamage &damage : backup.Manifest().damaged)
+        std::printf("%s\n", CliRowText(table, damage.slot - 1).toUtf8().constData());
+    return backup.Manifest().damaged.empty() ? EXIT_OK : EXIT_FAILED;
+}
+} // namespace
+
+BRINDLE_CLI_COMMAND("backup", RunBackup);

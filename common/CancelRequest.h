@@ -1,0 +1,17 @@
+#pragma once
+
+// A request to stop long device work, set from a signal handler or the window and checked by the
+// song stores between device requests. Everything here is async-signal-safe: lock-free atomics
+// and write(2) only.
+
+// Asks the work to stop; `reason` is what asked (a signal number, or 0 for the user). While a
+// refusal is in force (see below) the request is refused instead and the refusal text goes to stderr.
+void RequestCancel(int reason);
+bool CancelRequested();
+// The reason of the pending request, or -1 when none is pending.
+int CancelReason();
+
+// Work that must not stop half way (a firmware update past its first erase) refuses cancel
+// requests until it ends. `text` must outlive the refusal; the terminal shows it on a request.
+void RefuseCancel(const char *text);
+void AllowCancel();

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+class CLooperSongTable;
+
+// Data blocks that no loaded song holds.
+uint32_t FreeBlockCount(const CLooperSongTable &table);
+// "Free: N of M blocks, X MB, mm:ss of mono audio" from the loaded table's used-block map; the
+// audio time is at the model's rate and sample width, one channel.
+QString FreeSpaceText(const CLooperSongTable &table);

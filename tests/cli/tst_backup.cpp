@@ -1,0 +1,376 @@
+#include "CLooperSongTable.h"
+#include "CMidiBackend.h"
+#include "CPackageBuilder.h"
+#include "CSimBus.h"
+#include "CSimulatorBackend.h"
+#include "CUSBPort.h"
+#include "CliRunner.h"
+#include "ResultCodes.h"
+#include "SongVerify.h"
+#include "LooperFlashFile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+const uint32_t PULSE_RIG = 10002;
+// Song area address of the first record page of a PULSE RIG slot's FAT block.
+const uint32_t PULSE_RIG_BLOCK_SIZE = 0x40000;
+const uint32_t PULSE_RIG_DATA_BLOCKS = 1970;
+
+QByteArray Pattern(int size, int seed)
+{
+    QByteArray bytes(size, '\0');
+    uint32_t state = uint32_t(seed) * 2654435761u + 1;
+    for (char &byte : bytes) {
+        state = state * 1664525u + 1013904223u;
+        byte = char(state >> 24);
+    }
+    return bytes;
+}
+
+QString Sha256(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What sox reads from a WAV file: rate, bits, channels, frames.
+QString SoxInfo(const QString &path)
+{
+    QStringList values;
+    for (const char *option : {"-r", "-b", "-c", "-s"}) {
+        QProcess sox;
+        sox.start("soxi", {option, path});
+        if (!sox.waitForFinished(10000))
+            return "soxi did not finish";
+        values << QString::fromUtf8(sox.readAllStandardOutput()).trimmed();
+    }
+    return values.join(' ');
+}
+
+QJsonObject Manifest(const QString &folder)
+{
+    return QJsonDocument::fromJson(ReadAll(QDir(folder).filePath("manifest.json"))).object();
+}
+} // namespace
+
+// Backup, restore, verified writes, damaged slots and cancel, through brindle-cli against the
+// simulator, with the flash read back in this process.
+class TestBackup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void roundTripIsLossless_data()
+    {
+        QTest::addColumn<uint32_t>("productId");
+        QTest::addColumn<int>("group");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<QList<int>>("songSlots");
+        QTest::newRow("PULSE RIG") << 10002u << 192 << 1 << QList<int>{0, 1, 29};
+        QTest::newRow("Corvel Solo") << 10003u << 186 << 1 << QList<int>{0};
+        QTest::newRow("Corvel Double") << 10004u << 372 << 2 << QList<int>{0};
+    }
+    void roundTripIsLossless()
+    {
+        QFETCH(uint32_t, productId);
+        QFETCH(int, group);
+        QFETCH(int, channels);
+        QFETCH(QList<int>, songSlots);
+        QMap<uint32_t, QByteArray> songs;
+        for (const int slot : songSlots)
+            songs[uint32_t(slot)] = Pattern(group * (1400 + 600 * int(songs.size())), slot + int(productId));
+        const QString flash = m_dir.filePath("round.flash");
+        QVERIFY(LooperFlashFile::Write(flash, productId, songs));
+        const CCliRunner cli = Cli(flash, productId);
+
+        const QString first = m_dir.filePath("first");
+        SCliRun run = cli.Run({"backup", first});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject manifest = Manifest(first);
+        QCOMPARE(manifest.value("format").toString(), QString("brindle-backup"));
+        QCOMPARE(manifest.value("productId").toInt(), int(productId));
+        QCOMPARE(manifest.value("firmware").toString(), QString("1.2.3"));
+        QCOMPARE(manifest.value("slots").toArray().size(), songs.size());
+        for (auto song = songs.begin(); song != songs.end(); ++song) {
+            const QString name = QString::asprintf("Song %.3u.wav", song.key() + 1);
+            const QString path = QDir(first).filePath(name);
+            const QByteArray wav = ReadAll(path);
+            QCOMPARE(wav.mid(wav.size() - song.value().size()), song.value());
+            QCOMPARE(SoxInfo(path),
+                     QString("46875 24 %1 %2").arg(channels).arg(song.value().size() / 3 / channels));
+            const QJsonObject entry =
+                manifest.value("slots").toArray().at(int(std::distance(songs.begin(), song))).toObject();
+            QCOMPARE(entry.value("slot").toInt(), int(song.key() + 1));
+            QCOMPARE(entry.value("file").toString(), name);
+            QCOMPARE(entry.value("bytes").toInt(), song.value().size());
+            QCOMPARE(entry.value("sha256").toString(), Sha256(song.value()));
+        }
+
+        for (auto song = songs.begin(); song != songs.end(); ++song)
+            QCOMPARE(cli.Run({"delete", QString::number(song.key() + 1), "--yes"}).exitCode, 0);
+        run = cli.Run({"restore", first});
+        QCOMPARE(run.exitCode, 0);
+        QMap<uint32_t, QByteArray> restored;
+        QVERIFY(LooperFlashFile::Read(flash, productId, restored));
+        QCOMPARE(restored, songs);
+
+        const QString second = m_dir.filePath("second");
+        QCOMPARE(cli.Run({"backup", second}).exitCode, 0);
+        QCOMPARE(Manifest(second).value("slots"), manifest.value("slots"));
+        for (const QString &name : QDir(first).entryList({"*.wav"}))
+            QCOMPARE(ReadAll(QDir(second).filePath(name)), ReadAll(QDir(first).filePath(name)));
+    }
+
+    void restoreChecksBeforeWriting()
+    {
+        const QString flash = m_dir.filePath("checks.flash");
+        QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG,
+                                       {{1, Pattern(192 * 700, 1)}, {4, Pattern(192 * 90, 4)}}));
+        const CCliRunner cli = Cli(flash, PULSE_RIG);
+        const QString folder = m_dir.filePath("checks");
+        QCOMPARE(cli.Run({"backup", folder}).exitCode, 0);
+        const QByteArray before = ReadAll(flash);
+
+        SCliRun run = cli.Run({"restore", folder});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QString("brindle-cli: these slots hold a song; add --yes to overwrite them:\n"
+                                  "  Song 002 -- (0.13  MB)\n  Song 005 -- (0.02  MB)\n"));
+
+        const QString soloFlash = m_dir.filePath("solo.flash");
+        QVERIFY(LooperFlashFile::Write(soloFlash, 10003, {}));
+        run = Cli(soloFlash, 10003).Run({"restore", folder, "--yes"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(
+            run.err.contains("This backup comes from a PULSE RIG (product id 10002); the connected looper is "
+                             "a Corvel Solo (product id 10003). Nothing was written."),
+            qPrintable(run.err));
+
+        QCOMPARE(cli.Run({"restore", folder, "--slots", "x"}).exitCode, 2);
+        run = cli.Run({"restore", folder, "--slots", "3", "--yes"});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QString("brindle-cli: The backup holds no song for slot 3\n"));
+
+        QFile wav(QDir(folder).filePath("Song 005.wav"));
+        QVERIFY(wav.open(QIODevice::ReadWrite));
+        QVERIFY(wav.seek(wav.size() - 1));
+        wav.write("\x5a");
+        wav.close();
+        run = cli.Run({"restore", folder, "--yes"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("Song 005.wav does not hold the song the manifest describes"),
+                 qPrintable(run.err));
+        QCOMPARE(ReadAll(flash), before);
+
+        QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG, {}));
+        run = cli.Run({"restore", folder, "--slots", "2"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QString("Song 002 -- (0.13  MB)\n"));
+    }
+
+    void damagedSlotHidesNothing()
+    {
+        const QString flash = m_dir.filePath("damaged.flash");
+        QVERIFY(LooperFlashFile::Write(
+            flash, PULSE_RIG,
+            {{0, Pattern(192 * 100, 0)}, {1, Pattern(192 * 200, 1)}, {2, Pattern(192 * 300, 2)}}));
+        // A byte of slot 2's record block list changes: the record's sum no longer matches.
+        QVERIFY(LooperFlashFile::Damage(flash, PULSE_RIG,
+                                        (PULSE_RIG_DATA_BLOCKS + 1) * PULSE_RIG_BLOCK_SIZE + 10,
+                                        QByteArray("\x00", 1)));
+        const CCliRunner cli = Cli(flash, PULSE_RIG);
+        SCliRun run = cli.Run({"list"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.out.startsWith("Song 001 -- (0.02  MB)\nSong 002 -- (Damaged: Checksum error!)\n"
+                                    "Song 003 -- (0.05  MB)\nSong 004 -- (Empty)\n"),
+                 qPrintable(run.out));
+        QVERIFY(
+            run.out.endsWith("Free: 1968 of 1970 blocks, 484.31 MB, 60:11 of mono audio (a damaged slot may "
+                             "own some of these blocks)\n"));
+
+        QCOMPARE(cli.Run({"upload", "3", m_dir.filePath("three.wav")}).exitCode, 0);
+        QCOMPARE(cli.Run({"upload", "2", m_dir.filePath("two.wav")}).err,
+                 QString("brindle-cli: Song 002 -- (Damaged: Checksum error!)\n"));
+
+        const QString folder = m_dir.filePath("partial");
+        run = cli.Run({"backup", folder});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(QDir(folder).entryList({"*.wav"}), (QStringList{"Song 001.wav", "Song 003.wav"}));
+        QCOMPARE(Manifest(folder).value("damaged").toArray().at(0).toObject(),
+                 (QJsonObject{{"slot", 2}, {"reason", "Checksum error!"}}));
+
+        const QString wav = QDir(folder).filePath("Song 001.wav");
+        run = cli.Run({"download", wav, "9"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(
+            run.err.contains("Song 002 -- (Damaged: Checksum error!): the blocks of a damaged slot are "
+                             "unknown, so nothing is written while it is there. Back up the other songs, "
+                             "then delete slot 2."),
+            qPrintable(run.err));
+
+        QCOMPARE(cli.Run({"delete", "2", "--yes"}).exitCode, 0);
+        run = cli.Run({"list"});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.endsWith("Free: 1968 of 1970 blocks, 484.31 MB, 60:11 of mono audio\n"));
+        run = cli.Run({"download", wav, "9", "--verify"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QString("Song 009 -- (0.02  MB)\n"));
+    }
+
+    // A signal at any request leaves the slot with its previous song, byte for byte, or with the
+    // whole new one when the work had already passed its last request boundary.
+    void signalsStopAtARequestBoundary()
+    {
+        const QByteArray oldSong = Pattern(192 * 900, 7);
+        const QString flash = m_dir.filePath("signal.flash");
+        QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG, {{0, oldSong}, {5, Pattern(192 * 1500, 1)}}));
+        const QString folder = m_dir.filePath("signal");
+        QCOMPARE(Cli(flash, PULSE_RIG).Run({"backup", folder}).exitCode, 0);
+        const QString newSong = QDir(folder).filePath("Song 006.wav");
+        const QByteArray start = ReadAll(flash);
+        int cancelled = 0;
+        for (int request = 10;; request += 11) {
+            QVERIFY(WriteFile(flash, start));
+            const int signal = (request / 11) % 2 ? SIGTERM : SIGINT;
+            CCliRunner cli = Cli(flash, PULSE_RIG);
+            cli.Set("BRINDLE_SIM_SIGNAL", QString("%1:%2").arg(request).arg(signal));
+            const SCliRun run = cli.Run({"download", newSong, "1", "--yes"});
+            QMap<uint32_t, QByteArray> songs;
+            QVERIFY(LooperFlashFile::Read(flash, PULSE_RIG, songs));
+            if (run.exitCode == 0) {
+                QCOMPARE(songs.value(0), songs.value(5));
+                break;
+            }
+            QCOMPARE(run.exitCode, 128 + signal);
+            QCOMPARE(run.err, QString("Cancelled\n"));
+            QCOMPARE(songs.value(0), oldSong);
+            ++cancelled;
+        }
+        QVERIFY(cancelled >= 8);
+
+        for (const int request : {40, 150, 300}) {
+            CCliRunner cli = Cli(flash, PULSE_RIG);
+            cli.Set("BRINDLE_SIM_SIGNAL", QString("%1:%2").arg(request).arg(SIGHUP));
+            const QString target = m_dir.filePath(QString("cut%1").arg(request));
+            SCliRun run = cli.Run({"backup", target});
+            QCOMPARE(run.exitCode, 128 + SIGHUP);
+            // Songs saved before the signal are whole; the manifest, written last, is not there.
+            QCOMPARE(QDir(target).entryList(QDir::Files).filter(QRegularExpression("(part|json)$")),
+                     QStringList());
+            for (const QString &name : QDir(target).entryList({"*.wav"}))
+                QCOMPARE(ReadAll(QDir(target).filePath(name)), ReadAll(QDir(folder).filePath(name)));
+            run = cli.Run({"upload", "6", target + ".wav"});
+            QVERIFY(run.exitCode == 128 + SIGHUP && !QFile::exists(target + ".wav"));
+        }
+
+        CCliRunner cli = Cli(flash, PULSE_RIG);
+        cli.Set("BRINDLE_SIM_SIGNAL", QString("40:%1").arg(SIGINT));
+        QCOMPARE(cli.Run({"delete", "6", "--yes"}).exitCode, 130);
+
+        // Restore over a slot holding another song: each slot ends with its old song or the
+        // backup's, never anything else.
+        const QByteArray other = Pattern(192 * 300, 99);
+        const QMap<uint32_t, QByteArray> backedUp{{0, oldSong}, {5, Pattern(192 * 1500, 1)}};
+        QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG, {{0, other}}));
+        const QByteArray otherStart = ReadAll(flash);
+        for (const int request : {45, 120, 200, 280}) {
+            QVERIFY(WriteFile(flash, otherStart));
+            cli.Set("BRINDLE_SIM_SIGNAL", QString("%1:%2").arg(request).arg(SIGINT));
+            const SCliRun run = cli.Run({"restore", folder, "--yes"});
+            QCOMPARE(run.exitCode, 130);
+            QMap<uint32_t, QByteArray> songs;
+            QVERIFY(LooperFlashFile::Read(flash, PULSE_RIG, songs));
+            QVERIFY(songs.value(0) == other || songs.value(0) == backedUp.value(0));
+            QVERIFY(songs.value(5).isEmpty() || songs.value(5) == backedUp.value(5));
+        }
+    }
+
+    // Stopping a firmware update half way would leave the looper without firmware: a signal before
+    // the first erase cancels it untouched, one after is refused and the update finishes.
+    void updateRefusesSignalsOnceErasing()
+    {
+        const QString package = m_dir.filePath("fw.dat");
+        QVERIFY(CPackageBuilder("10003")
+                    .AddItem(CPackageBuilder::LayoutText(2, 0x10000, 16, 4096),
+                             CPackageBuilder::PatternImage(10000, 1))
+                    .Write(package));
+        const QString flash = m_dir.filePath("update.flash");
+        QVERIFY(LooperFlashFile::Write(flash, 10003, {}));
+        const QByteArray before = ReadAll(flash);
+        CCliRunner cli = Cli(flash, 10003);
+        cli.Set("BRINDLE_SIM_SIGNAL", QString("1:%1").arg(SIGINT));
+        SCliRun run = cli.Run({"update", package});
+        QCOMPARE(run.exitCode, 130);
+        QCOMPARE(run.err, QString("Cancelled\n"));
+        QCOMPARE(ReadAll(flash), before);
+        for (const int request : {3, 5}) {
+            cli.Set("BRINDLE_SIM_SIGNAL", QString("%1:%2").arg(request).arg(SIGTERM));
+            run = cli.Run({"update", package});
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(run.err,
+                     QString("Firmware update in progress: stopping now would leave the looper unusable\n"
+                             "M_SUCCESS\n"));
+        }
+    }
+
+    void verifyNamesTheFirstDifferingByte()
+    {
+        SetMidiBackend(std::make_shared<CSimulatorBackend>());
+        CSimBus::Instance().Clear();
+        SSimDeviceConfig config;
+        config.productId = PULSE_RIG;
+        const auto device = std::make_shared<CSimDevice>(config);
+        CSimBus::Instance().Attach(device);
+        CUSBPort port;
+        CLooperSongTable table(port);
+        QVERIFY(port.Connect(0) && table.LoadSongs() == RESULT_OK);
+        const QByteArray song = Pattern(192 * 50, 3);
+        const auto *bytes = reinterpret_cast<const uint8_t *>(song.constData());
+        QCOMPARE(table.WriteSong(2, bytes, uint32_t(song.size()), nullptr), int32_t(RESULT_OK));
+        QCOMPARE(table.ReloadSong(2), int32_t(RESULT_OK));
+        QString failure;
+        QVERIFY(VerifySongInSlot(table, 2, bytes, uint32_t(song.size()), failure));
+        QByteArray changed = song;
+        changed[4032 + 17] = char(~changed[4032 + 17]);
+        QVERIFY(!VerifySongInSlot(table, 2, reinterpret_cast<const uint8_t *>(changed.constData()),
+                                  uint32_t(changed.size()), failure));
+        QCOMPARE(failure, QString("Verify failed: slot 3 differs from the written song at byte offset 4049"));
+        QVERIFY(!VerifySongInSlot(table, 2, bytes, uint32_t(song.size()) + 192, failure));
+        QCOMPARE(failure, QString("Verify failed: slot 3 holds 9600 bytes of the 9792 written"));
+        port.Disconnect();
+        CSimBus::Instance().Clear();
+    }
+
+private:
+    CCliRunner Cli(const QString &flash, uint32_t productId) const
+    {
+        CCliRunner cli;
+        cli.Set("BRINDLE_SIM_MODEL", QString::number(productId));
+        cli.Set("BRINDLE_SIM_FLASH", flash);
+        return cli;
+    }
+    static bool WriteFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestBackup)
+#include "tst_backup.moc"

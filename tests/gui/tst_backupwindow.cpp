@@ -1,0 +1,113 @@
+#include "BrindleQT.h"
+#include "CDialogAnswerer.h"
+#include "CSimBus.h"
+#include "Settings.h"
+#include "SimulatedLoopers.h"
+#include "SongListMenu.h"
+
+#include <QAction>
+#include <QDir>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The song list's context menu: a whole backup, a song deleted, the backup restored over the
+// remaining song after one confirmation, and a second backup equal to the first byte for byte.
+class TestBackupWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { UseSimulatedLoopersInWindow(); }
+    void cleanup()
+    {
+        m_pWindow.reset();
+        if (m_pAnswerer)
+            QVERIFY2(m_pAnswerer->Failures().isEmpty(), qPrintable(m_pAnswerer->Failures().join("\n")));
+        m_pAnswerer.reset();
+        CSimBus::Instance().Clear();
+        QFile::remove(SettingsFilePath());
+    }
+
+    void backupDeleteRestoreBackup()
+    {
+        QMap<uint32_t, std::vector<uint8_t>> songs;
+        for (const uint32_t slot : {0u, 3u}) {
+            std::vector<uint8_t> &bytes = songs[slot];
+            bytes.resize(192 * (900 + 400 * slot));
+            for (size_t i = 0; i < bytes.size(); ++i)
+                bytes[i] = uint8_t(i * 13 + i / 191 + slot);
+        }
+        QVERIFY(AttachLooperWithSongs(10002, songs));
+        m_pAnswerer.reset(new CDialogAnswerer);
+        m_pWindow.reset(new BrindleQT);
+        QCOMPARE(List()->count(), 30);
+
+        const QString first = MakeFolder("first");
+        RunMenuAction("Back up all songs\u2026", first, {QMessageBox::Ok});
+        QCOMPARE(m_pAnswerer->SeenTexts().last(), QString("2 songs backed up to %1").arg(first));
+        for (auto song = songs.begin(); song != songs.end(); ++song) {
+            QFile wav(QDir(first).filePath(QString::asprintf("Song %.3u.wav", song.key() + 1)));
+            QVERIFY(wav.open(QIODevice::ReadOnly));
+            const QByteArray bytes = wav.readAll();
+            QCOMPARE(bytes.mid(46), QByteArray(reinterpret_cast<const char *>(song.value().data()),
+                                               int(song.value().size())));
+        }
+        QVERIFY(QFile::exists(QDir(first).filePath("manifest.json")));
+
+        List()->setCurrentRow(3);
+        m_pAnswerer->Reset();
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Yes));
+        m_pWindow->findChild<QPushButton *>("m_btnDelete")->click();
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QCOMPARE(List()->item(3)->text(), QString("Song 004 -- (Empty)"));
+
+        RunMenuAction("Restore from backup\u2026", first, {QMessageBox::Yes, QMessageBox::Ok});
+        QCOMPARE(m_pAnswerer->Seen().value(1).strTitle, QString("Restore warning"));
+        QCOMPARE(
+            m_pAnswerer->SeenTexts().mid(1),
+            (QStringList{"Restoring replaces the songs in these slots:\nSong 001 -- (0.16  MB)\nContinue?",
+                         QString("2 songs restored from %1").arg(first)}));
+        QCOMPARE(List()->item(3)->text(), QString("Song 004 -- (0.38  MB)"));
+
+        const QString second = MakeFolder("second");
+        RunMenuAction("Back up all songs\u2026", second, {QMessageBox::Ok});
+        for (const QString &name : QDir(first).entryList({"*.wav"}))
+            QCOMPARE(ReadAll(QDir(second).filePath(name)), ReadAll(QDir(first).filePath(name)));
+    }
+
+private:
+    void RunMenuAction(const QString &text, const QString &folder,
+                       const QList<QMessageBox::StandardButton> &buttons)
+    {
+        m_pAnswerer->Reset();
+        m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(folder));
+        for (const QMessageBox::StandardButton button : buttons)
+            m_pAnswerer->Expect(CDialogAnswerer::Press(button));
+        QVERIFY2(ChooseFromSongListMenu(List(), 0, text).contains(text), qPrintable(text));
+        QVERIFY(m_pAnswerer->WaitForAll(30000));
+        QCOMPARE(m_pWindow->Operation(), int32_t(OP_NONE));
+        QVERIFY(m_pWindow->findChild<QProgressBar *>("progressBar")->isHidden());
+        QVERIFY(m_pWindow->findChild<QTabWidget *>("propSheet")->isTabEnabled(1));
+    }
+    QString MakeFolder(const QString &name)
+    {
+        QDir(m_dir.path()).mkpath(name);
+        return m_dir.filePath(name);
+    }
+    static QByteArray ReadAll(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QListWidget *List() { return m_pWindow->findChild<QListWidget *>("m_lstSong"); }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<CDialogAnswerer> m_pAnswerer;
+    std::unique_ptr<BrindleQT> m_pWindow;
+};
+
+QTEST_MAIN(TestBackupWindow)
+#include "tst_backupwindow.moc"

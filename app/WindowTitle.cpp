@@ -1,17 +1,9 @@
-#include "WindowTitle.h"
-
 #include "BrindleQT.h"
 #include "DeviceModel.h"
+#include "FirmwareVersion.h"
 
 namespace {
 const char *const TITLE_BASE = "Brindle V1.2";
-}
-
-QString FormatVersion(uint32_t firmwareVersion)
-{
-    return QString::asprintf("%d.%d.%d", static_cast<int>((firmwareVersion >> 16) & 0xFF),
-                             static_cast<int>((firmwareVersion >> 8) & 0xFF),
-                             static_cast<int>(firmwareVersion & 0xFF));
 }
 
 void BrindleQT::UpdateWindowTitle()

@@ -29,7 +29,7 @@ int RunDownload(const SCliOptions &options)
         return EXIT_USAGE;
     }
     CWave wave;
-    if (!LoadWaveForDevice(wave, options.arguments[0]))
+    if (!LoadWaveForDevice(wave, options.arguments[0], port.Identity().productId))
         return EXIT_FAILED;
     int32_t result = RESULT_OK;
     {

@@ -2,7 +2,7 @@
 #include "CliCommands.h"
 #include "CliDevice.h"
 #include "DeviceModel.h"
-#include "PortPairs.h"
+#include "FirmwareVersion.h"
 
 #include <cstdio>
 

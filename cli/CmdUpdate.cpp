@@ -4,6 +4,7 @@
 #include "CUSBPort.h"
 #include "CliCommands.h"
 #include "CliDevice.h"
+#include "Messages.h"
 
 #include <QFileInfo>
 
@@ -34,9 +35,12 @@ int RunUpdate(const SCliOptions &options)
         return EXIT_USAGE;
     }
     const QString path = options.arguments[0];
-    if (!QFileInfo(path).isFile()) {
-        std::fprintf(stderr, "brindle-cli: no such file: %s\n", qPrintable(path));
-        return EXIT_USAGE;
+    // Checked before the device is touched; an operation failure with the window's text, as the
+    // other commands that read a file report it.
+    const QFileInfo file(path);
+    if (!file.isFile() || !file.isReadable()) {
+        ShowMessage(QStringLiteral("Open file failed"));
+        return EXIT_FAILED;
     }
     CUSBPort port;
     const int status = ConnectCliDevice(options, port);

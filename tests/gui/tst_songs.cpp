@@ -1,5 +1,6 @@
 #include "BrindleQT.h"
 #include "CDialogAnswerer.h"
+#include "CLooperSongTable.h"
 #include "CSimBus.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
@@ -168,6 +169,8 @@ private slots:
         QVERIFY(List()->item(row)->text().startsWith(song + " -- (0.0"));
         const QVector<qint64> stored = Reference(left, 44100, 46875);
         QVERIFY(m_pDevice->Flash().Faults().empty());
+        if (productId == 10004)
+            VerifyStoredChannelsEqual(uint32_t(row));
 
         m_pAnswerer->Reset();
         const QString output = m_dir.filePath(QString("back-%1.wav").arg(productId));
@@ -291,6 +294,19 @@ private:
         m_pAnswerer.reset(new CDialogAnswerer);
         m_pWindow.reset(new BrindleQT);
         QCOMPARE(List()->count() > 0, true);
+    }
+    // The song as the looper holds it: 24-bit stereo frames whose two samples are equal.
+    void VerifyStoredChannelsEqual(uint32_t slot)
+    {
+        CLooperSongTable table(m_pWindow->USBPort());
+        QCOMPARE(table.LoadSongs(), int32_t(RESULT_OK));
+        const uint32_t size = table.Store(slot)->GetSize();
+        QVERIFY(size >= 6 * 4000);
+        std::vector<uint8_t> bytes(size);
+        QCOMPARE(table.ReadSong(slot, bytes.data(), size, nullptr), int32_t(RESULT_OK));
+        for (size_t k = 0; k + 6 <= bytes.size(); k += 6)
+            QVERIFY2(std::equal(&bytes[k], &bytes[k + 3], &bytes[k + 3]),
+                     qPrintable(QString("frame %1").arg(k / 6)));
     }
     QString WriteFile(const QString &name, const QByteArray &bytes)
     {

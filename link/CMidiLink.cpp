@@ -3,6 +3,7 @@
 #include "MillisecondClock.h"
 #include "SevenBitCodec.h"
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -13,11 +14,15 @@ const char *const OUTPUT_CLIENT = "RtMidi Output Client";
 const char *const INPUT_CLIENT = "RtMidi Input Client";
 const unsigned int INPUT_QUEUE_LIMIT = 100;
 
-void WaitOneMillisecond()
+// Returns the milliseconds that passed, at least 1: a thread kept off the processor comes back
+// later than one step, and the time-out must count that time too.
+uint64_t WaitOneMillisecond()
 {
     const uint64_t start = MillisecondsNow();
-    while (MillisecondsNow() - start < 1)
+    uint64_t waited = 0;
+    while ((waited = MillisecondsNow() - start) < 1)
         std::this_thread::yield();
+    return waited;
 }
 } // namespace
 
@@ -179,9 +184,10 @@ uint32_t CMidiLink::Receive(uint8_t *destination, uint32_t capacity, uint32_t ti
     uint32_t read = m_nReadIndex.load(std::memory_order_relaxed);
     while (stored < capacity) {
         if (read == m_nWriteIndex.load(std::memory_order_acquire)) {
-            WaitOneMillisecond();
-            if (--budget == 0)
+            if (budget == 0)
                 break;
+            // The ring is looked at once more after the last wait: what came meanwhile counts.
+            budget -= uint32_t(std::min<uint64_t>(budget, WaitOneMillisecond()));
             continue;
         }
         const uint8_t byte = m_pRing[read];

@@ -1,6 +1,7 @@
 #include "CLoopbackBackend.h"
 #include "CMidiLink.h"
 #include "HexBytes.h"
+#include "MillisecondClock.h"
 
 #include <QtTest>
 
@@ -36,6 +37,9 @@ QByteArray Body(const std::vector<unsigned char> &message)
 
 class TestMidiLink : public QObject {
     Q_OBJECT
+
+    static std::atomic<int> s_nClockReads;
+    static uint64_t JumpingMilliseconds() { return 10 * uint64_t(++s_nClockReads); }
 
 private slots:
     void init()
@@ -152,6 +156,19 @@ private slots:
         QCOMPARE(m_pLink->Receive(received, sizeof received, 2000), 1u);
         QCOMPARE(received[0], uint8_t(0x03));
         late.join();
+    }
+
+    // A receiver kept off the processor finds the clock far ahead when it comes back: the time-out
+    // counts that time, so a busy machine does not stretch a 50 ms wait into hundreds.
+    void timeoutsCountTimeThatPassedWhileAway()
+    {
+        SetMillisecondSource(&JumpingMilliseconds);
+        uint8_t received[16];
+        s_nClockReads = 0;
+        QCOMPARE(m_pLink->Receive(received, sizeof received, 50), 0u);
+        SetMillisecondSource(nullptr);
+        // Every look at the clock finds 10 ms gone: a handful of looks, not fifty waits' worth.
+        QVERIFY2(s_nClockReads.load() <= 12, qPrintable(QString::number(s_nClockReads.load())));
     }
 
     void fullDestinationLeavesRestForFlush()
@@ -274,6 +291,8 @@ private:
     std::shared_ptr<CLoopbackBackend> m_pBackend;
     std::unique_ptr<CMidiLink> m_pLink;
 };
+
+std::atomic<int> TestMidiLink::s_nClockReads{0};
 
 QTEST_GUILESS_MAIN(TestMidiLink)
 #include "tst_midilink.moc"

@@ -2,7 +2,6 @@
 #include "ui_BrindleQT.h"
 
 #include <QEvent>
-#include <QGraphicsOpacityEffect>
 
 namespace {
 
@@ -26,10 +25,8 @@ BrindleQT::BrindleQT(QWidget *parent)
     ui->setupUi(this);
     ui->progressBar->hide();
     ui->progressBar->setRange(0, 100);
-    // A child widget has no window opacity of its own; an effect is what dims a page.
-    auto *pEffect = new QGraphicsOpacityEffect(ui->m_tabFirmwareUpdate);
-    pEffect->setOpacity(FIRMWARE_PAGE_OPACITY);
-    ui->m_tabFirmwareUpdate->setGraphicsEffect(pEffect);
+    // Window opacity acts on top-level windows only: the page is drawn like the song page.
+    ui->m_tabFirmwareUpdate->setWindowOpacity(FIRMWARE_PAGE_OPACITY);
     FixWindowSize();
     // The download clip starts empty, 16-bit mono at 12000 Hz, until a file is loaded into it.
     m_wave.SetFormat(1, 12000, 16);

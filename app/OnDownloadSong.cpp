@@ -32,7 +32,7 @@ void BrindleQT::OnDownloadSong()
     WriteConfigValue("/Config/WavLoadDir", GetFileDir(strPath));
     const int32_t nRow = m_nCurRow;
     BeginOperation(OP_DOWNLOAD);
-    if (!LoadWaveForDevice(m_wave, strPath)) {
+    if (!LoadWaveForDevice(m_wave, strPath, m_pUSBPort->Identity().productId)) {
         EndOperation();
         return;
     }

@@ -1,18 +1,10 @@
-#include "WindowTitle.h"
-
 #include "BrindleQT.h"
 #include "BrindleVersion.h"
 #include "DeviceModel.h"
+#include "FirmwareVersion.h"
 
 namespace {
 const char *const TITLE_BASE = "Brindle V" BRINDLE_VERSION;
-}
-
-QString FormatVersion(uint32_t firmwareVersion)
-{
-    return QString::asprintf("%d.%d.%d", static_cast<int>((firmwareVersion >> 16) & 0xFF),
-                             static_cast<int>((firmwareVersion >> 8) & 0xFF),
-                             static_cast<int>(firmwareVersion & 0xFF));
 }
 
 void BrindleQT::UpdateWindowTitle()

@@ -5,7 +5,7 @@
 #include "CUSBPort.h"
 #include "CWave.h"
 #include "Messages.h"
-#include "PortPairs.h"
+#include "FirmwareVersion.h"
 #include "SongFiles.h"
 
 #include <QDateTime>

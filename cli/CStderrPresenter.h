@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CTerminalProgress.h"
 #include "Messages.h"
 
 #include <cstdio>
@@ -9,6 +10,7 @@ class CStderrPresenter : public CMessagePresenter {
 public:
     void Present(const QString &text) override
     {
+        CTerminalProgress::EndLine();
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
         std::fflush(stderr);
     }

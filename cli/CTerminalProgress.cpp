@@ -5,15 +5,24 @@
 #include <cstdio>
 #include <unistd.h>
 
-CTerminalProgress::CTerminalProgress(bool quiet)
-    : m_bEnabled(!quiet && isatty(fileno(stderr))), m_bShown(false)
-{
-}
+namespace {
+// One terminal, one progress line: whoever prints next must first end it.
+bool g_bLineOpen = false;
+} // namespace
+
+CTerminalProgress::CTerminalProgress(bool quiet) : m_bEnabled(!quiet && isatty(fileno(stderr))) {}
 
 CTerminalProgress::~CTerminalProgress()
 {
-    if (m_bShown)
-        std::fprintf(stderr, "\n");
+    EndLine();
+}
+
+void CTerminalProgress::EndLine()
+{
+    if (!g_bLineOpen)
+        return;
+    std::fprintf(stderr, "\n");
+    g_bLineOpen = false;
 }
 
 void CTerminalProgress::Show(int percent)
@@ -22,7 +31,7 @@ void CTerminalProgress::Show(int percent)
         return;
     std::fprintf(stderr, "\r%3d%%", percent);
     std::fflush(stderr);
-    m_bShown = true;
+    g_bLineOpen = true;
 }
 
 void CTerminalProgress::customEvent(QEvent *event)

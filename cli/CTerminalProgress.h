@@ -12,11 +12,12 @@ public:
     ~CTerminalProgress() override;
     // For work whose events count something else than the whole (the firmware update's phases).
     void Show(int percent);
+    // Ends an open progress line, so that a message printed next starts on a line of its own.
+    static void EndLine();
 
 protected:
     void customEvent(QEvent *event) override;
 
 private:
     bool m_bEnabled;
-    bool m_bShown;
 };

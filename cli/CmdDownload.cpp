@@ -24,7 +24,7 @@ int RunDownload(const SCliOptions &options)
     if (status != EXIT_OK)
         return status;
     CWave wave;
-    if (!LoadWaveForDevice(wave, options.arguments[0]))
+    if (!LoadWaveForDevice(wave, options.arguments[0], port.Identity().productId))
         return EXIT_FAILED;
     return StoreCliSong(options, table, slot, wave.buffer.data, wave.DataLength());
 }

@@ -3,7 +3,7 @@
 #include "CliDevice.h"
 #include "CliJson.h"
 #include "DeviceModel.h"
-#include "PortPairs.h"
+#include "FirmwareVersion.h"
 
 #include <cstdio>
 

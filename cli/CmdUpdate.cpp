@@ -6,6 +6,7 @@
 #include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliDevice.h"
+#include "Messages.h"
 
 #include <QFileInfo>
 
@@ -36,9 +37,12 @@ int RunUpdate(const SCliOptions &options)
         return EXIT_USAGE;
     }
     const QString path = options.arguments[0];
-    if (!QFileInfo(path).isFile()) {
-        std::fprintf(stderr, "brindle-cli: no such file: %s\n", qPrintable(path));
-        return EXIT_USAGE;
+    // Checked before the device is touched; an operation failure with the window's text, as the
+    // other commands that read a file report it.
+    const QFileInfo file(path);
+    if (!file.isFile() || !file.isReadable()) {
+        ShowMessage(QStringLiteral("Open file failed"));
+        return EXIT_FAILED;
     }
     CatchCancelSignals();
     CUSBPort port;

@@ -106,8 +106,9 @@ QString CFlashLayout::SectorProblem(const QString &strGroup, uint32_t area, uint
                                  MAX_AREA);
     if (size == 0)
         return QString::asprintf("%s sector size is 0", group);
-    if (end <= start)
-        return QString::asprintf("%s end address is not above its start address", group);
+    // An empty group (end equal to start) is allowed and adds nothing; an end below the start wraps.
+    if (end < start)
+        return QString::asprintf("%s end address is below its start address", group);
     const uint64_t count = (uint64_t(end) - start + size - 1) / size;
     if (start + count * size > ADDRESS_SPACE)
         return QString::asprintf("%s sectors run past the end of the address space", group);

@@ -41,9 +41,3 @@ std::vector<SPortPair> NameEqualPairs(const SPortList &ports)
     }
     return pairs;
 }
-
-QString FormatVersion(uint32_t firmwareVersion)
-{
-    return QString::asprintf("%d.%d.%d", int((firmwareVersion >> 16) & 0xFF),
-                             int((firmwareVersion >> 8) & 0xFF), int(firmwareVersion & 0xFF));
-}

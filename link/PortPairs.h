@@ -23,6 +23,3 @@ struct SPortList {
 bool ListMidiPorts(SPortList &ports, QString &errorText);
 // Every input/output pair whose names are byte-for-byte equal, inputs in order, then outputs.
 std::vector<SPortPair> NameEqualPairs(const SPortList &ports);
-
-// "%d.%d.%d" of bits 16..23, 8..15 and 0..7; bits 24..31 carry nothing.
-QString FormatVersion(uint32_t firmwareVersion);

@@ -67,7 +67,7 @@ void CSimFlash::Erase(uint8_t area, uint32_t address)
     std::lock_guard<std::mutex> lock(m_mutex);
     const uint64_t start = address - address % size;
     FillErased(area, start, std::min<uint64_t>(start + size, ADDRESS_SPACE));
-    m_operations.push_back({SIM_FLASH_ERASE, area, uint32_t(start), size});
+    m_operations.push_back({SIM_FLASH_ERASE, area, uint32_t(start), size, address});
 }
 
 void CSimFlash::Program(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length)
@@ -84,7 +84,7 @@ void CSimFlash::Program(uint8_t area, uint32_t address, const uint8_t *data, uin
         }
         *byte &= wanted;
     }
-    m_operations.push_back({SIM_FLASH_PROGRAM, area, address, length});
+    m_operations.push_back({SIM_FLASH_PROGRAM, area, address, length, address});
 }
 
 std::vector<uint8_t> CSimFlash::Read(uint8_t area, uint32_t address, uint32_t length) const

@@ -12,8 +12,9 @@ enum ESimFlashOperationKind { SIM_FLASH_ERASE, SIM_FLASH_PROGRAM };
 struct SSimFlashOperation {
     ESimFlashOperationKind kind;
     uint8_t area;
-    uint32_t address;
+    uint32_t address; // where the range acted upon starts: an erase covers its whole sector
     uint32_t length;
+    uint32_t requested; // the address the request named, so tests can tell a wrong one in the sector
 };
 
 // A write that needed a bit set on flash that was not erased there.

@@ -16,7 +16,13 @@ class CWave;
 int32_t UploadSongToFile(CLooperSongTable &table, uint32_t slot, uint32_t productId, const QString &strPath,
                          QObject *progressTarget, bool &saved);
 
-// Loads a WAV file into wave and converts it to the device's 46875 Hz 24-bit mono form. A clip
-// whose layout the conversion does not handle (8-bit, 32-bit, ...) is refused with a message:
-// its bytes sent as 24-bit mono would replace the user's song with noise.
-bool LoadWaveForDevice(CWave &wave, const QString &strPath);
+// Loads a WAV file and converts it to the device's 46875 Hz 24-bit form, with the sample in
+// every channel the model of productId stores (left = right on a two-channel looper, so the
+// looper and Upload see the song as it was). A clip whose sample width and channel count do not
+// match the layout its block align selects (8-bit, 32-bit, float, ...) or that holds no sample
+// is refused with a message: its bytes sent as 24-bit samples would replace the user's song
+// with noise.
+bool LoadWaveForDevice(CWave &wave, const QString &strPath, uint32_t productId);
+
+// Turns a 24-bit mono clip into one of channels equal channels; one channel leaves it as it is.
+void SpreadToDeviceChannels(CWave &wave, uint32_t channels);

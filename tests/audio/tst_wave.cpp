@@ -44,16 +44,21 @@ private slots:
     {
         QTest::addColumn<int>("fmtSize");
         QTest::addColumn<int>("extraSize");
+        // A 16-byte chunk has no extraSize: the "da" of the data chunk that follows it is not one.
         QTest::newRow("16 bytes") << 16 << 0;
-        QTest::newRow("18 bytes") << 18 << 0;
-        QTest::newRow("40 bytes, 22 skipped") << 40 << 0;
+        QTest::newRow("18 bytes") << 18 << 0x1234;
+        QTest::newRow("40 bytes, 22 skipped") << 40 << 22;
     }
     void loadsFmtChunksOfEverySize()
     {
         QFETCH(int, fmtSize);
         QFETCH(int, extraSize);
+        const int EXTRA_SIZE_AT = 36;
+        QByteArray file = WavBytes(2, 44100, 16, QByteArray(4 * 10 + 3, 'x'), fmtSize);
+        if (fmtSize >= 18)
+            file.replace(EXTRA_SIZE_AT, 2, LittleEndian16(uint16_t(extraSize)));
         CWave wave;
-        QVERIFY(Load(wave, WavBytes(2, 44100, 16, QByteArray(4 * 10 + 3, 'x'), fmtSize)));
+        QVERIFY(Load(wave, file));
         QCOMPARE(wave.format.channels, uint16_t(2));
         QCOMPARE(wave.format.samplesPerSec, 44100u);
         QCOMPARE(wave.format.blockAlign, uint16_t(4));

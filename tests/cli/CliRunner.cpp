@@ -2,6 +2,13 @@
 
 #include <QProcess>
 
+namespace {
+QString ShellQuoted(QString text)
+{
+    return "'" + text.replace("'", "'\\''") + "'";
+}
+} // namespace
+
 CCliRunner::CCliRunner() : m_environment(QProcessEnvironment::systemEnvironment())
 {
     m_environment.insert("BRINDLE_MIDI_API", "simulator");
@@ -13,9 +20,23 @@ CCliRunner::CCliRunner() : m_environment(QProcessEnvironment::systemEnvironment(
 
 SCliRun CCliRunner::Run(const QStringList &arguments) const
 {
+    return Execute(BRINDLE_CLI_PATH, arguments);
+}
+
+SCliRun CCliRunner::RunOnTerminal(const QStringList &arguments) const
+{
+    QStringList command{ShellQuoted(BRINDLE_CLI_PATH)};
+    for (const QString &argument : arguments)
+        command.append(ShellQuoted(argument));
+    return Execute("script", {"-qec", command.join(' '), "/dev/null"});
+}
+
+SCliRun CCliRunner::Execute(const QString &program, const QStringList &arguments) const
+{
     QProcess process;
     process.setProcessEnvironment(m_environment);
-    process.start(BRINDLE_CLI_PATH, arguments);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(program, arguments);
     SCliRun run;
     if (!process.waitForFinished(120000)) {
         process.kill();

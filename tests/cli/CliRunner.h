@@ -16,7 +16,12 @@ public:
     CCliRunner();
     void Set(const QString &name, const QString &value) { m_environment.insert(name, value); }
     SCliRun Run(const QStringList &arguments) const;
+    // With stdout and stderr on one terminal (through script(1)), where progress lines show;
+    // everything the terminal received is in out.
+    SCliRun RunOnTerminal(const QStringList &arguments) const;
 
 private:
+    SCliRun Execute(const QString &program, const QStringList &arguments) const;
+
     QProcessEnvironment m_environment;
 };

@@ -125,7 +125,52 @@ private slots:
         CCliRunner silent;
         silent.Set("BRINDLE_SIM_MODE", "silent");
         QCOMPARE(silent.Run({"update", path}).exitCode, 3);
-        QCOMPARE(CCliRunner().Run({"update", dir.filePath("missing.dat")}).exitCode, 2);
+    }
+
+    // On a terminal the progress line is ended before the closing message, not run into it.
+    void progressLineEndsBeforeAMessage()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("fw.dat");
+        QVERIFY(CPackageBuilder("10003")
+                    .AddItem(CPackageBuilder::LayoutText(2, 0x10000, 16, 4096),
+                             CPackageBuilder::PatternImage(10000, 1))
+                    .Write(path));
+        const SCliRun run = CCliRunner().RunOnTerminal({"update", path});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.endsWith("\r100%\r\nM_SUCCESS\r\n"), qPrintable(run.out.toUtf8().toHex(' ')));
+    }
+
+    // A file that cannot be read fails the operation (1) with the window's text, in every command.
+    void unreadableFilesFailTheOperation_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("update") << QStringList{"update", "missing.dat"} << "Open file failed";
+        QTest::newRow("inspect") << QStringList{"inspect", "missing.dat"} << "Open file failed";
+        QTest::newRow("download") << QStringList{"download", "missing.wav", "1"} << "Open file failed";
+        QTest::newRow("download of 32-bit float")
+            << QStringList{"download", "float.wav", "1"} << "Wave file '%1' format not supported";
+        QTest::newRow("download of no samples")
+            << QStringList{"download", "empty.wav", "1"} << "Wave file '%1' has no samples";
+    }
+    void unreadableFilesFailTheOperation()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        QFile floatWav(dir.filePath("float.wav"));
+        QVERIFY(floatWav.open(QIODevice::WriteOnly));
+        floatWav.write(WavBytes(1, 44100, 32, QByteArray(400, 'a')).replace(20, 2, LittleEndian16(3)));
+        floatWav.close();
+        QFile emptyWav(dir.filePath("empty.wav"));
+        QVERIFY(emptyWav.open(QIODevice::WriteOnly));
+        emptyWav.write(WavBytes(1, 44100, 16, QByteArray()));
+        emptyWav.close();
+        arguments[1] = dir.filePath(arguments[1]);
+        const SCliRun run = CCliRunner().Run(arguments);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, (message.contains("%1") ? message.arg(arguments[1]) : message) + "\n");
     }
 
     void songCommandsRoundTrip()

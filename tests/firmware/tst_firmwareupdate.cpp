@@ -113,11 +113,21 @@ private slots:
         SetMidiBackend(nullptr);
     }
 
+    void programsImageIntoErasedSectors_data()
+    {
+        QTest::addColumn<QByteArray>("layout");
+        QTest::newRow("one group") << LAYOUT;
+        // An empty first group ending at 0 lets the next group start anywhere.
+        QTest::newRow("empty group first")
+            << "[FLASH 1]\nTYPE=2\nStart Address=0\nEnd Address=0\nSector Size=4096\n" +
+                   QByteArray(LAYOUT).replace("FLASH 1", "FLASH 2");
+    }
     void programsImageIntoErasedSectors()
     {
+        QFETCH(QByteArray, layout);
         const QByteArray image = CPackageBuilder::PatternImage(10000, 7);
         Soil(3 * SECTOR);
-        QVERIFY(Run(Package(CPackageBuilder("10003").AddItem(LAYOUT, image))));
+        QVERIFY(Run(Package(CPackageBuilder("10003").AddItem(layout, image))));
         QCOMPARE(m_pPresenter->Take(), QStringList{"M_SUCCESS"});
         QCOMPARE(m_bar.values, (QList<int>{26, 53, 80, 100}));
         QCOMPARE(m_sink.events, (QList<QPair<qint64, qint64>>{{1, 2}, {2, 2}}));
@@ -129,7 +139,7 @@ private slots:
         QVERIFY(operations.size() >= 4);
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(operations[i].kind, SIM_FLASH_ERASE);
-            QCOMPARE(operations[i].address, START + i * SECTOR);
+            QCOMPARE(operations[i].requested, START + i * SECTOR);
         }
         QCOMPARE(operations[3].kind, SIM_FLASH_PROGRAM);
         QCOMPARE(operations[3].address, START);

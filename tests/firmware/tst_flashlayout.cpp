@@ -61,6 +61,13 @@ private slots:
         QTest::newRow("ends at the top of the address space")
             << Group(1, "0", "0xFFFFE000", "0xFFFFFFFF", "4096")
             << Sectors{{0, 0xFFFFE000, 4096}, {0, 0xFFFFF000, 4096}} << 0x1FFFu;
+        QTest::newRow("empty group between two")
+            << Group(1, "1", "0x10000", "0x18000", "32768") + Group(2, "1", "0x18000", "0x18000", "32768") +
+                   Group(3, "1", "0x18000", "0x20000", "32768")
+            << Sectors{{1, 0x10000, 0x8000}, {1, 0x18000, 0x8000}} << 0x10000u;
+        QTest::newRow("empty group at 0, then any start")
+            << Group(1, "1", "0", "0", "4096") + Group(2, "1", "0x30000", "0x32000", "4096")
+            << Sectors{{1, 0x30000, 4096}, {1, 0x31000, 4096}} << 0x2000u;
     }
 
     void accepted()
@@ -111,9 +118,7 @@ private slots:
         QTest::newRow("wraps past 2^32") << Group(1, "0", "0xFFFFF000", "0xFFFFFFFF", "8192")
                                          << "FLASH 1 sectors run past the end of the address space";
         QTest::newRow("end below start") << first + Group(2, "0", "0x20000", "0x18000", "4096")
-                                         << "FLASH 2 end address is not above its start address";
-        QTest::newRow("end equals start") << Group(1, "0", "0x20000", "0x20000", "4096")
-                                          << "FLASH 1 end address is not above its start address";
+                                         << "FLASH 2 end address is below its start address";
         QTest::newRow("area beyond a byte") << Group(1, "258", "0x1000", "0x2000", "4096")
                                             << "FLASH 1 TYPE 258 is not a memory area of the device (0..255)";
         QTest::newRow("millions of sectors")

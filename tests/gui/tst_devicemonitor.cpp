@@ -4,6 +4,7 @@
 #include "CSimDevice.h"
 #include "SimulatedLoopers.h"
 
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
@@ -18,6 +19,9 @@ const char *const NO_DEVICE = "Brindle V1.2 - (No device connected !)";
 const char *const UPDATE_MODE =
     "You should enter update mode first! For how to enter update mode, please refer to the manual";
 const int PLUG_TIMEOUT_MS = 8000;
+// The watcher counts the ports every 200 ms and the timer acts on a change every 1000 ms, so a
+// plug shows within about 1250 ms; the rest is room for a loaded machine and the polling here.
+const qint64 PLUG_RULE_MS = 1250 + 550;
 const char *const LOAD_FAILED = "Load song info failed !";
 
 struct SDeviceSpec {
@@ -166,13 +170,20 @@ void TestDeviceMonitor::hotPlug()
     // The watcher's first poll counts the ports present at start as a change; let that pass first.
     QTest::qWait(1300);
 
+    QElapsedTimer clock;
+    clock.start();
     CSimBus::Instance().Unplug(pDevice);
     QTRY_COMPARE_WITH_TIMEOUT(Title(), QString(NO_DEVICE), PLUG_TIMEOUT_MS);
+    QVERIFY2(clock.elapsed() <= PLUG_RULE_MS,
+             qPrintable(QString("unplug shown after %1 ms").arg(clock.elapsed())));
     VerifyButtons(false);
     QCOMPARE(pList->count(), 0);
 
+    clock.restart();
     CSimBus::Instance().Replug(pDevice);
     QTRY_COMPARE_WITH_TIMEOUT(Title(), strConnected, PLUG_TIMEOUT_MS);
+    QVERIFY2(clock.elapsed() <= PLUG_RULE_MS,
+             qPrintable(QString("replug shown after %1 ms").arg(clock.elapsed())));
     VerifyButtons(true);
     QVERIFY(m_pAnswerer->Seen().isEmpty());
 }

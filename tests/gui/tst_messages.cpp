@@ -15,8 +15,12 @@ private slots:
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("text");
         QTest::newRow("0") << 0 << "Successful !";
+        QTest::newRow("2") << 2 << "Device not support !";
         QTest::newRow("4") << 4 << "Read data failed!";
+        QTest::newRow("5") << 5 << "Checksum error!";
         QTest::newRow("8") << 8 << "Space not enough!";
+        QTest::newRow("9") << 9 << "FLASH erase failed!";
+        QTest::newRow("10") << 10 << "File info erase failed!";
         QTest::newRow("11") << 11 << "Cancelled";
         QTest::newRow("12") << 12 << "Failed !";
         QTest::newRow("-1") << -1 << "Failed !";

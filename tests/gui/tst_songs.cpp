@@ -1,5 +1,6 @@
 #include "BrindleQT.h"
 #include "CDialogAnswerer.h"
+#include "CLooperSongTable.h"
 #include "CSimBus.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
@@ -40,6 +41,8 @@ QVector<qint64> Reference(const QVector<qint64> &x, qint64 s, qint64 t)
         y.append(x[last]);
     return y;
 }
+
+const int FORMAT_TAG_AT = 20;
 
 QVector<qint64> Samples24(const uint8_t *bytes, uint32_t frames, uint32_t stride)
 {
@@ -133,9 +136,20 @@ private slots:
         m_pAnswerer.reset();
     }
 
+    // A two-channel looper gets each sample in both channels, so Upload reads the song as it was.
+    void downloadAndUploadRoundTrip_data()
+    {
+        QTest::addColumn<uint>("productId");
+        QTest::addColumn<int>("row");
+        QTest::newRow("one channel") << 10002u << 4;
+        QTest::newRow("two channels") << 10004u << 0;
+    }
     void downloadAndUploadRoundTrip()
     {
-        Start(10002, {});
+        QFETCH(uint, productId);
+        QFETCH(int, row);
+        const QString song = QString::asprintf("Song %.3d", row + 1);
+        Start(productId, {});
         QByteArray stereo;
         QVector<qint64> left;
         for (int i = 0; i < 4410; ++i) {
@@ -144,25 +158,27 @@ private slots:
             left.append(qint64(l) * 256);
         }
         const QString input = WriteFile("stereo.wav", WavBytes(2, 44100, 16, stereo));
-        List()->setCurrentRow(4);
+        List()->setCurrentRow(row);
         m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(input));
         m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
         Button("m_btnDownload")->click();
         QVERIFY(m_pAnswerer->WaitForAll());
         QCOMPARE(m_pAnswerer->SeenTexts().last(), QString("Successful !"));
         VerifyIdle();
-        QVERIFY(List()->item(4)->isSelected());
-        QVERIFY(List()->item(4)->text().startsWith("Song 005 -- (0.0"));
+        QVERIFY(List()->item(row)->isSelected());
+        QVERIFY(List()->item(row)->text().startsWith(song + " -- (0.0"));
         const QVector<qint64> stored = Reference(left, 44100, 46875);
         QVERIFY(m_pDevice->Flash().Faults().empty());
+        if (productId == 10004)
+            VerifyStoredChannelsEqual(uint32_t(row));
 
         m_pAnswerer->Reset();
-        const QString output = m_dir.filePath("back.wav");
+        const QString output = m_dir.filePath(QString("back-%1.wav").arg(productId));
         m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(output));
         m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
         Button("m_btnUpload")->click();
         QVERIFY(m_pAnswerer->WaitForAll());
-        QCOMPARE(m_pAnswerer->Seen().value(0).strText, QString("Song 005"));
+        QCOMPARE(m_pAnswerer->Seen().value(0).strText, song);
         QCOMPARE(m_pAnswerer->SeenTexts().last(), QString("Successful !"));
         VerifyIdle();
         QFile file(output);
@@ -193,6 +209,16 @@ private slots:
         QTest::newRow("not a wav file") << QByteArray("just some text") << "Wave file '%1' RIFF not found";
         QTest::newRow("8-bit") << WavBytes(1, 44100, 8, QByteArray(100, 'a'))
                                << "Wave file '%1' format not supported";
+        // Block align 4 as 16-bit stereo has, but one 32-bit channel: read as stereo it is noise.
+        QTest::newRow("32-bit mono") << WavBytes(1, 44100, 32, QByteArray(400, 'a'))
+                                     << "Wave file '%1' format not supported";
+        QTest::newRow("32-bit float mono")
+            << WavBytes(1, 44100, 32, QByteArray(400, 'a')).replace(FORMAT_TAG_AT, 2, LittleEndian16(3))
+            << "Wave file '%1' format not supported";
+        QTest::newRow("16-bit three channels")
+            << WavBytes(3, 44100, 16, QByteArray(600, 'a')) << "Wave file '%1' format not supported";
+        QTest::newRow("no samples") << WavBytes(2, 44100, 16, QByteArray())
+                                    << "Wave file '%1' has no samples";
         QTest::newRow("too long") << DeviceFormWavBytes(QByteArray(41287680 + 3, '\x11'))
                                   << "File too large!";
     }
@@ -268,6 +294,19 @@ private:
         m_pAnswerer.reset(new CDialogAnswerer);
         m_pWindow.reset(new BrindleQT);
         QCOMPARE(List()->count() > 0, true);
+    }
+    // The song as the looper holds it: 24-bit stereo frames whose two samples are equal.
+    void VerifyStoredChannelsEqual(uint32_t slot)
+    {
+        CLooperSongTable table(m_pWindow->USBPort());
+        QCOMPARE(table.LoadSongs(), int32_t(RESULT_OK));
+        const uint32_t size = table.Store(slot)->GetSize();
+        QVERIFY(size >= 6 * 4000);
+        std::vector<uint8_t> bytes(size);
+        QCOMPARE(table.ReadSong(slot, bytes.data(), size, nullptr), int32_t(RESULT_OK));
+        for (size_t k = 0; k + 6 <= bytes.size(); k += 6)
+            QVERIFY2(std::equal(&bytes[k], &bytes[k + 3], &bytes[k + 3]),
+                     qPrintable(QString("frame %1").arg(k / 6)));
     }
     QString WriteFile(const QString &name, const QByteArray &bytes)
     {

@@ -6,6 +6,13 @@
 
 #include <QtTest>
 
+namespace {
+const int PROBE = 0x11;
+// Between the 50 ms of a liveness check and the 200 ms of a connection, with room on both sides
+// for a reply or a receiver that a busy machine holds up.
+const int PROBE_DELAY_MS = 120;
+} // namespace
+
 // The device port against the looper simulator: identification in each mode, round trips
 // checked against the simulated flash, and every reply fault the device can produce.
 class TestUSBPortSim : public QObject {
@@ -21,6 +28,7 @@ private slots:
     {
         m_pPort.reset();
         CSimBus::Instance().Clear();
+        SetMillisecondSource(&SimulatedIdleMilliseconds);
     }
 
     void connectsInEachMode_data()
@@ -113,16 +121,37 @@ private slots:
         std::vector<uint8_t> back(100, 0x77);
         QVERIFY(!m_pPort->ReadData(1, 0, back.data(), 100));
         if (message.isEmpty())
-            QVERIFY(presenter.texts.isEmpty() || kind == SIM_FAULT_ERROR_STATUS);
+            QCOMPARE(presenter.texts, QStringList());
         else
             QVERIFY2(presenter.texts.value(0).startsWith(message), qPrintable(presenter.texts.join("|")));
         QCOMPARE(int(m_pPort->State()), int(LINK_NORMAL));
     }
 
+    // A probe answered late: within the time a connection waits, past the time a liveness check
+    // waits. The clock is the real one: the delay is slept in real time. A receiver held up past
+    // the reply picks it up when it comes back, so one refused check of a few proves the short
+    // time-out.
+    void probeTimeOutsOfConnectAndCheckAlive()
+    {
+        SetMillisecondSource(nullptr);
+        auto device = Attach(SSimDeviceConfig());
+        device->SetFault({SIM_FAULT_DELAY, 1, PROBE, false, PROBE_DELAY_MS});
+        QVERIFY(m_pPort->Connect(0));
+        bool refused = false;
+        for (int attempt = 0; attempt < 5 && !refused; ++attempt) {
+            QTRY_VERIFY(CSimBus::Instance().Idle());
+            device->SetFault({SIM_FAULT_DELAY, 1, PROBE, false, PROBE_DELAY_MS});
+            refused = !m_pPort->CheckAlive();
+        }
+        QVERIFY(refused);
+        QTRY_VERIFY(CSimBus::Instance().Idle());
+        QVERIFY(m_pPort->CheckAlive());
+    }
+
     void staleReplyIsFlushed()
     {
         auto device = ConnectNormal();
-        device->SetFault({SIM_FAULT_DELAY, 1, 0x11, false, 300});
+        device->SetFault({SIM_FAULT_DELAY, 1, PROBE, false, 300});
         QVERIFY(!m_pPort->CheckAlive());
         QTRY_VERIFY(CSimBus::Instance().Idle());
         QVERIFY(m_pPort->EraseSector(1, 0));

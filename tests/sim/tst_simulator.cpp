@@ -42,6 +42,7 @@ private slots:
         QCOMPARE(HexBytes(flash.Read(1, 0x20010, 2)), QString("FF FF"));
         QCOMPARE(flash.Operations().back().address, 0x20000u);
         QCOMPARE(flash.Operations().back().length, 0x20000u);
+        QCOMPARE(flash.Operations().back().requested, 0x3FFFFu);
         QCOMPARE(flash.Sum(1, 0x20000, 4), uint16_t(4 * 0xFF));
     }
 

@@ -66,7 +66,7 @@ std::vector<QPair<uint32_t, uint32_t>> CStoreRig::Reads() const
 bool CStoreRig::FlashErased(uint8_t area, uint32_t address) const
 {
     for (const SSimFlashOperation &operation : m_pDevice->Flash().Operations()) {
-        if (operation.kind == SIM_FLASH_ERASE && operation.area == area && operation.address == address)
+        if (operation.kind == SIM_FLASH_ERASE && operation.area == area && operation.requested == address)
             return true;
     }
     return false;

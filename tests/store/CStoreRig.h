@@ -36,6 +36,7 @@ public:
     void PokePage(uint32_t block, uint32_t page, const Bytes &bytes);
     // Read requests since the log was cleared, as (address, count).
     std::vector<QPair<uint32_t, uint32_t>> Reads() const;
+    // An erase was requested at exactly this address, not merely somewhere in its sector.
     bool FlashErased(uint8_t area, uint32_t address) const;
 
 private:

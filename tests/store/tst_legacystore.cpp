@@ -20,7 +20,7 @@ bool SongFileFlagRaised(CStoreRig &rig)
     if (flag.size() != 17 || flag[16].kind != SIM_FLASH_PROGRAM || flag[16].address != 0x8000)
         return false;
     for (uint32_t i = 0; i < 16; ++i) {
-        if (flag[i].kind != SIM_FLASH_ERASE || flag[i].address != 0x8000 + i * 0x800)
+        if (flag[i].kind != SIM_FLASH_ERASE || flag[i].requested != 0x8000 + i * 0x800)
             return false;
     }
     return rig.Flash().Read(0, 0x8000, 3) == Bytes({0x00, 0x00, 0xFF});

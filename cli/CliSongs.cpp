@@ -56,6 +56,15 @@ bool CliSlotHasSong(const CLooperSongTable &table, uint32_t slot)
     return false;
 }
 
+int OpenCliSongSlot(const SCliOptions &options, const QString &text, CUSBPort &port, CLooperSongTable &table,
+                    uint32_t &slot)
+{
+    const int status = OpenCliSlot(options, text, port, table, slot);
+    if (status != EXIT_OK)
+        return status;
+    return CliSlotHasSong(table, slot) ? EXIT_OK : EXIT_FAILED;
+}
+
 QString CliRowText(const CLooperSongTable &table, uint32_t slot)
 {
     if (table.SlotLoadResult(slot) != RESULT_OK)

@@ -17,6 +17,9 @@ int OpenCliSlot(const SCliOptions &options, const QString &text, CUSBPort &port,
                 uint32_t &slot);
 // False (with a message) when the slot holds no song or is damaged.
 bool CliSlotHasSong(const CLooperSongTable &table, uint32_t slot);
+// OpenCliSlot, then the slot must hold a readable song. EXIT_OK or the status to exit with.
+int OpenCliSongSlot(const SCliOptions &options, const QString &text, CUSBPort &port, CLooperSongTable &table,
+                    uint32_t &slot);
 // True (with a message) when a damaged slot forbids writing.
 bool CliRefuseWhileDamaged(const CLooperSongTable &table);
 // The row text of the song list for a slot, "Song NNN -- (Damaged: ...)" for a damaged one.

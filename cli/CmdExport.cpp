@@ -35,11 +35,9 @@ int RunExport(const SCliOptions &options)
     CUSBPort port;
     CLooperSongTable table(port);
     uint32_t slot = 0;
-    const int status = OpenCliSlot(options, options.arguments[0], port, table, slot);
+    const int status = OpenCliSongSlot(options, options.arguments[0], port, table, slot);
     if (status != EXIT_OK)
         return status;
-    if (!CliSlotHasSong(table, slot))
-        return EXIT_FAILED;
     bool saved = false;
     int32_t result = RESULT_OK;
     {

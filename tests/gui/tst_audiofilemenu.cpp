@@ -3,6 +3,7 @@
 #include "CSimBus.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
+#include "WindowTestEnd.h"
 #include "SongListMenu.h"
 #include "ToneMeasure.h"
 
@@ -41,15 +42,7 @@ private slots:
         QVERIFY(
             WriteToneFile(m_dir.filePath("tone.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 48000, {TONE}, 48000));
     }
-    void cleanup()
-    {
-        m_pWindow.reset();
-        if (m_pAnswerer)
-            QVERIFY2(m_pAnswerer->Failures().isEmpty(), qPrintable(m_pAnswerer->Failures().join("\n")));
-        m_pAnswerer.reset();
-        CSimBus::Instance().Clear();
-        QFile::remove(SettingsFilePath());
-    }
+    void cleanup() { EndWindowTest(m_pWindow, m_pAnswerer); }
 
     void menuImportsAndExports()
     {

@@ -9,6 +9,10 @@
 
 #include <QFile>
 
+#include <chrono>
+#include <thread>
+#include <utility>
+
 namespace {
 std::shared_ptr<CSimDevice> Attach(const QString &path, uint32_t productId)
 {
@@ -22,18 +26,24 @@ std::shared_ptr<CSimDevice> Attach(const QString &path, uint32_t productId)
     return device;
 }
 
-bool Detach(const std::shared_ptr<CSimDevice> &device)
+// The bus thread may hold the device a moment longer than the bus does, and the device's last
+// holder saves its flash again: the file is final only once that holder let go.
+bool Detach(std::shared_ptr<CSimDevice> device)
 {
     const bool saved = device->SaveFlash();
     CSimBus::Instance().Clear();
-    return saved;
+    for (int waited = 0; device.use_count() > 1 && waited < 5000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const bool released = device.use_count() == 1;
+    device.reset();
+    return saved && released;
 }
 } // namespace
 
 bool LooperFlashFile::Write(const QString &path, uint32_t productId, const QMap<uint32_t, QByteArray> &songs)
 {
     QFile::remove(path);
-    const auto device = Attach(path, productId);
+    auto device = Attach(path, productId);
     bool stored = false;
     {
         CUSBPort port;
@@ -43,12 +53,12 @@ bool LooperFlashFile::Write(const QString &path, uint32_t productId, const QMap<
             stored = table.WriteSong(song.key(), reinterpret_cast<const uint8_t *>(song.value().constData()),
                                      uint32_t(song.value().size()), nullptr) == RESULT_OK;
     }
-    return Detach(device) && stored;
+    return Detach(std::move(device)) && stored;
 }
 
 bool LooperFlashFile::Read(const QString &path, uint32_t productId, QMap<uint32_t, QByteArray> &songs)
 {
-    const auto device = Attach(path, productId);
+    auto device = Attach(path, productId);
     bool read = false;
     songs.clear();
     {
@@ -65,13 +75,13 @@ bool LooperFlashFile::Read(const QString &path, uint32_t productId, QMap<uint32_
             songs[slot] = bytes;
         }
     }
-    return Detach(device) && read;
+    return Detach(std::move(device)) && read;
 }
 
 bool LooperFlashFile::Damage(const QString &path, uint32_t productId, uint32_t address,
                              const QByteArray &bytes)
 {
-    const auto device = Attach(path, productId);
+    auto device = Attach(path, productId);
     device->Flash().Poke(1, address, std::vector<uint8_t>(bytes.begin(), bytes.end()));
-    return Detach(device);
+    return Detach(std::move(device));
 }

@@ -89,6 +89,7 @@ void BrindleQT::EndOperation()
     else if (m_nOperation == OP_UPDATE_FIRMWARE)
         ui->propSheet->setTabEnabled(SONG_PAGE, true);
     m_nOperation = OP_NONE;
+    ClearCancel();
     CloseIfAsked();
 }
 

@@ -1,4 +1,5 @@
 #include "BrindleQT.h"
+#include "CancelRequest.h"
 #include "DamagedSlots.h"
 #include "Messages.h"
 #include "ui_BrindleQT.h"
@@ -13,8 +14,10 @@ void BrindleQT::LoadSongList()
     InitTreeFromMicData();
 }
 
+// A stop the user asked for ended the work before this: the list must still be read.
 int32_t BrindleQT::ReloadSongTable()
 {
+    ClearCancel();
     return m_songTable.LoadEachSong();
 }
 

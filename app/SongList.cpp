@@ -9,8 +9,12 @@ void BrindleQT::LoadSongList()
 {
     if (m_pUSBPort->State() != LINK_NORMAL)
         return;
-    if (ReloadSongTable() != RESULT_OK)
+    if (ReloadSongTable() != RESULT_OK) {
         ShowMessage(QStringLiteral("Load song info failed !"));
+        // A model whose songs cannot be read at all has no rows to show.
+        if (m_songTable.StoreCount() == 0)
+            return;
+    }
     InitTreeFromMicData();
 }
 

@@ -33,9 +33,10 @@ bool BrindleQT::AskStopOperation()
     return true;
 }
 
+// A firmware update is not a transfer the user would stop with Escape; closing still says why it cannot stop.
 void BrindleQT::OnStopOperation()
 {
-    if (m_nOperation != OP_NONE)
+    if (m_nOperation != OP_NONE && m_nOperation != OP_UPDATE_FIRMWARE)
         AskStopOperation();
 }
 

@@ -67,7 +67,7 @@ bool BrindleQT::TakeAudioFileDrop(QEvent *event)
     if (nType == QEvent::Drop)
         QTimer::singleShot(0, this, [this, nRow, strPath] {
             ui->m_lstSong->setCurrentRow(nRow);
-            if (m_nCurRow == nRow && ConfirmOverwrite())
+            if (m_nCurRow == nRow && !RefuseWhileDamaged() && ConfirmOverwrite())
                 ImportAudioFile(nRow, strPath);
         });
     return true;
@@ -75,7 +75,7 @@ bool BrindleQT::TakeAudioFileDrop(QEvent *event)
 
 void BrindleQT::OnImportAudioFile()
 {
-    if (m_nOperation != OP_NONE || m_nCurRow < 0 || !ConfirmOverwrite())
+    if (m_nOperation != OP_NONE || m_nCurRow < 0 || RefuseWhileDamaged() || !ConfirmOverwrite())
         return;
     const QString strPath = QFileDialog::getOpenFileName(
         this, "Import audio file", ReadConfigValue("/Config/WavLoadDir"), AudioImportFilter());
@@ -94,7 +94,7 @@ void BrindleQT::ImportAudioFile(int32_t nRow, const QString &strPath)
     std::vector<uint8_t> song;
     if (ConvertAudioFileForDevice(strPath, *pModel->geometry, CHANNELS_DEFAULT, song)) {
         ShowResult(m_songTable.WriteSong(uint32_t(nRow), song.data(), uint32_t(song.size()), this));
-        m_songTable.LoadSongs();
+        ReloadSongTable();
         FillSongList(nRow);
     }
     EndOperation();

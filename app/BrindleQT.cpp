@@ -1,4 +1,5 @@
 #include "BrindleQT.h"
+#include "CancelRequest.h"
 #include "ui_BrindleQT.h"
 
 #include <QEvent>
@@ -17,7 +18,8 @@ const int FIRMWARE_PAGE = 1;
 BrindleQT::BrindleQT(QWidget *parent)
     : QMainWindow(nullptr), ui(new Ui::BrindleQTClass), m_pUSBPort(new CUSBPort), m_songTable(*m_pUSBPort),
       m_nOperation(OP_NONE), m_nCurRow(-1), m_bDevChanged(false), m_bStopWatcher(false), m_nTimerId(0),
-      m_bMonitorBusy(false), m_pPreviousPresenter(SetMessagePresenter(&m_messageBoxPresenter))
+      m_bMonitorBusy(false), m_bCloseWhenIdle(false),
+      m_pPreviousPresenter(SetMessagePresenter(&m_messageBoxPresenter))
 {
     Q_UNUSED(parent);
     // The images live in a static library, whose resource registration the linker would drop.
@@ -35,6 +37,7 @@ BrindleQT::BrindleQT(QWidget *parent)
     CreateSongListMenu();
     ApplyStyleSheet();
     SetUpAudioFileActions();
+    CreateStopShortcut();
     StartDeviceMonitor();
 }
 
@@ -69,6 +72,8 @@ void BrindleQT::ApplyStyleSheet()
 
 void BrindleQT::BeginOperation(int32_t nOperation)
 {
+    // A stop asked for during the previous operation must not end this one.
+    ClearCancel();
     ui->progressBar->setValue(0);
     ui->progressBar->show();
     m_nOperation = nOperation;
@@ -84,15 +89,11 @@ void BrindleQT::EndOperation()
     else if (m_nOperation == OP_UPDATE_FIRMWARE)
         ui->propSheet->setTabEnabled(SONG_PAGE, true);
     m_nOperation = OP_NONE;
+    ClearCancel();
+    CloseIfAsked();
 }
 
 void BrindleQT::paintEvent(QPaintEvent *event)
-{
-    Q_UNUSED(event);
-}
-
-// The close event stays accepted, so closing the window ends the event loop.
-void BrindleQT::closeEvent(QCloseEvent *event)
 {
     Q_UNUSED(event);
 }

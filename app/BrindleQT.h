@@ -13,6 +13,8 @@
 #include <memory>
 #include <thread>
 
+class QMenu;
+
 namespace Ui {
 class BrindleQTClass;
 }
@@ -58,6 +60,8 @@ protected slots:
     // Audio files in any common format (AudioFileActions.cpp).
     void OnImportAudioFile();
     void OnExportAudioFile();
+    // Escape during a long operation (StopOperation.cpp).
+    void OnStopOperation();
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -70,6 +74,9 @@ private:
     void LoadIcons();
     void ApplyStyleSheet();
     void FixWindowSize();
+    void CreateStopShortcut();
+    bool AskStopOperation();
+    void CloseIfAsked();
 
     // Connection monitor.
     void StartDeviceMonitor();
@@ -85,9 +92,13 @@ private:
 
     // Song list.
     void CreateSongListMenu();
+    void AddDamagedRowActions(QMenu &menu);
     QString ChooseBackupFolder(const QString &strTitle);
     bool ConfirmRestore(const std::vector<uint32_t> &occupied);
     void LoadSongList();
+    int32_t ReloadSongTable();
+    bool IsDamagedRow(int32_t nRow) const;
+    bool RefuseWhileDamaged();
     void InitTreeFromMicData();
     void FillSongList(int32_t nRow);
     void UpdateSongButtons();
@@ -111,6 +122,8 @@ private:
     std::atomic<bool> m_bStopWatcher;
     int m_nTimerId;
     bool m_bMonitorBusy;
+    // Set when the user chose to stop the running work and quit: the window closes once it ends.
+    bool m_bCloseWhenIdle;
     CMessageBoxPresenter m_messageBoxPresenter;
     CMessagePresenter *m_pPreviousPresenter;
 };

@@ -20,7 +20,7 @@ QString BackupReport(int32_t nResult, const CSongBackup &backup, const QString &
 } // namespace
 
 // Every slot is loaded on its own for the backup, so that a damaged one keeps none of the others
-// out of it; the list goes back to the usual load afterwards.
+// out of it.
 void BrindleQT::OnBackupSongs()
 {
     if (m_nOperation != OP_NONE || m_pUSBPort->State() != LINK_NORMAL)
@@ -32,9 +32,9 @@ void BrindleQT::OnBackupSongs()
     BeginOperation(OP_BACKUP);
     CWindowBackupProgress progress(*ui->progressBar, *this);
     CSongBackup backup(m_songTable, m_pUSBPort->Identity(), &progress);
-    m_songTable.LoadEachSong();
+    ReloadSongTable();
     const int32_t nResult = backup.Run(strFolder);
-    m_songTable.LoadSongs();
+    ReloadSongTable();
     FillSongList(nRow);
     EndOperation();
     ShowMessage(BackupReport(nResult, backup, strFolder));

@@ -23,7 +23,7 @@ bool BrindleQT::ConfirmOverwrite()
 
 void BrindleQT::OnDownloadSong()
 {
-    if (m_nOperation != OP_NONE || !ConfirmOverwrite())
+    if (m_nOperation != OP_NONE || RefuseWhileDamaged() || !ConfirmOverwrite())
         return;
     const QString strPath = QFileDialog::getOpenFileName(
         this, "Open wav file", ReadConfigValue("/Config/WavLoadDir"), "Wav Files(*.wav)");
@@ -37,7 +37,7 @@ void BrindleQT::OnDownloadSong()
         return;
     }
     ShowResult(m_songTable.WriteSong(uint32_t(nRow), m_wave.buffer.data, m_wave.DataLength(), this));
-    m_songTable.LoadSongs();
+    ReloadSongTable();
     FillSongList(nRow);
     EndOperation();
 }

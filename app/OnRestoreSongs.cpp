@@ -39,13 +39,13 @@ void BrindleQT::OnRestoreSongs()
     BeginOperation(OP_RESTORE);
     CWindowBackupProgress progress(*ui->progressBar, *this);
     CSongRestore restore(m_songTable, m_pUSBPort->Identity(), &progress);
-    m_songTable.LoadEachSong();
+    ReloadSongTable();
     QString strReport;
     if (!restore.Check(strFolder, {}))
         strReport = restore.FailureText();
     else if (ConfirmRestore(restore.OccupiedSlots()))
         strReport = RestoreReport(restore.Run(), restore, strFolder);
-    m_songTable.LoadSongs();
+    ReloadSongTable();
     FillSongList(nRow);
     EndOperation();
     if (!strReport.isEmpty())

@@ -20,6 +20,10 @@ void BrindleQT::OnSongListMenu(const QPoint &pos)
     const bool bIdle = m_nOperation == OP_NONE && m_pUSBPort->State() == LINK_NORMAL;
     const bool bRowOk = bIdle && ui->m_btnOpen->isEnabled();
     QMenu menu(this);
+    if (bRowOk && IsDamagedRow(m_nCurRow)) {
+        AddDamagedRowActions(menu);
+        menu.addSeparator();
+    }
     menu.addAction(QString::fromUtf8("Import audio file\u2026"), this, &BrindleQT::OnImportAudioFile)
         ->setEnabled(bRowOk);
     menu.addAction(QString::fromUtf8("Export\u2026"), this, &BrindleQT::OnExportAudioFile)
@@ -30,6 +34,12 @@ void BrindleQT::OnSongListMenu(const QPoint &pos)
     menu.addAction(QString::fromUtf8("Restore from backup\u2026"), this, &BrindleQT::OnRestoreSongs)
         ->setEnabled(bIdle);
     menu.exec(ui->m_lstSong->viewport()->mapToGlobal(pos));
+}
+
+// What can be done with a slot whose record could not be read.
+void BrindleQT::AddDamagedRowActions(QMenu &menu)
+{
+    menu.addAction(QStringLiteral("Delete"), this, &BrindleQT::OnDeleteSong);
 }
 
 QString BrindleQT::ChooseBackupFolder(const QString &strTitle)

@@ -41,6 +41,11 @@ bool CancelRequested()
     return g_reason.load() != NO_REQUEST;
 }
 
+void ClearCancel()
+{
+    g_reason.store(NO_REQUEST);
+}
+
 int CancelReason()
 {
     return g_reason.load();
@@ -54,4 +59,9 @@ void RefuseCancel(const char *text)
 void AllowCancel()
 {
     g_refusal.store(nullptr);
+}
+
+const char *CancelRefusal()
+{
+    return g_refusal.load();
 }

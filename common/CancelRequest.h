@@ -8,6 +8,8 @@
 // refusal is in force (see below) the request is refused instead and the refusal text goes to stderr.
 void RequestCancel(int reason);
 bool CancelRequested();
+// Forgets a pending request, before new work starts (the window's next operation).
+void ClearCancel();
 // The reason of the pending request, or -1 when none is pending.
 int CancelReason();
 
@@ -15,3 +17,5 @@ int CancelReason();
 // requests until it ends. `text` must outlive the refusal; the terminal shows it on a request.
 void RefuseCancel(const char *text);
 void AllowCancel();
+// The text of the refusal in force, or null when a request would be honoured.
+const char *CancelRefusal();

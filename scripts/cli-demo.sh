@@ -7,8 +7,6 @@ build=${1:-build}
 cli=$build/cli/brindle-cli
 work=$(mktemp -d /tmp/brindle-demo.XXXXXX)
 export BRINDLE_MIDI_API=simulator
-export BRINDLE_SIM_MODEL=${BRINDLE_SIM_MODEL:-10002}
-export BRINDLE_SIM_FLASH=$work/flash.bin
 
 run() {
   echo "\$ brindle-cli $*"
@@ -16,6 +14,15 @@ run() {
   echo "(exit status $?)"
   echo
 }
+
+# With no simulator variable the looper is the demo PULSE RIG with three synthesised songs.
+if [ -z "${BRINDLE_SIM_MODEL:-}" ]; then
+  run list
+  run upload 1 "$work/drums.wav"
+fi
+
+export BRINDLE_SIM_MODEL=${BRINDLE_SIM_MODEL:-10002}
+export BRINDLE_SIM_FLASH=$work/flash.bin
 
 run ports
 run info

@@ -3,6 +3,7 @@
 #include "CRtMidiBackend.h"
 #include "CSimBus.h"
 #include "CSimulatorBackend.h"
+#include "DemoLooper.h"
 
 #include <QStringList>
 
@@ -72,8 +73,18 @@ bool ParseSignal(const QString &text, SSimDeviceConfig &config)
            config.signalNumber > 0 && config.signalNumber < 32;
 }
 
+bool DemoDevice(QString &errorText)
+{
+    CSimBus::Instance().Clear();
+    CSimBus::Instance().SetUsbWirePace(false);
+    SetMidiBackend(std::make_shared<CSimulatorBackend>());
+    return AttachDemoLooper(errorText);
+}
+
 bool SimulatedDevices(QString &errorText)
 {
+    if (DemoLooperWanted())
+        return DemoDevice(errorText);
     SSimDeviceConfig config;
     bool modelOk = false;
     bool countOk = false;

@@ -10,7 +10,8 @@ struct SCliRun {
     QString err;
 };
 
-// Runs brindle-cli as a user would, on the simulator unless the environment says otherwise.
+// Runs brindle-cli as a user would, on a simulated Corvel Solo unless the environment says otherwise
+// (an empty BRINDLE_SIM_MODEL counts as unset).
 class CCliRunner {
 public:
     CCliRunner();

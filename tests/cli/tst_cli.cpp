@@ -211,6 +211,38 @@ private slots:
         QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (Empty)\nSong 002 -- (Empty)\n"));
     }
 
+    // With no simulator variable the looper is the demo PULSE RIG: three synthesised songs, each audible.
+    void demoLooperHoldsThreeSongs()
+    {
+        QTemporaryDir dir;
+        CCliRunner cli;
+        cli.Set("BRINDLE_SIM_MODEL", "");
+        SCliRun run = cli.Run({"list"});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.startsWith("Song 001 -- (0.54  MB)\nSong 002 -- (0.54  MB)\nSong 003 -- (Empty)\n"
+                                    "Song 004 -- (0.54  MB)\nSong 005 -- (Empty)\n"),
+                 qPrintable(run.out));
+        QVERIFY(cli.Run({"info"}).out.startsWith("Model:    PULSE RIG\n"));
+        for (const QString slot : {"1", "2", "4"}) {
+            const QString path = dir.filePath(slot + ".wav");
+            QCOMPARE(cli.Run({"upload", slot, path}).exitCode, 0);
+            SF_INFO info{};
+            SNDFILE *file = sf_open(path.toUtf8().constData(), SFM_READ, &info);
+            QVERIFY(file);
+            std::vector<double> samples(size_t(info.frames * info.channels));
+            QCOMPARE(sf_read_double(file, samples.data(), sf_count_t(samples.size())),
+                     sf_count_t(samples.size()));
+            sf_close(file);
+            QCOMPARE(double(info.frames) / info.samplerate > 3.9, true);
+            double energy = 0.0;
+            for (const double sample : samples)
+                energy += sample * sample;
+            QVERIFY2(std::sqrt(energy / double(samples.size())) > 0.05, qPrintable(slot));
+        }
+        cli.Set("BRINDLE_SIM_FLASH", dir.filePath("flash.bin"));
+        QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (Empty)\n"));
+    }
+
     void audioFilesInAndOut()
     {
         QTemporaryDir dir;

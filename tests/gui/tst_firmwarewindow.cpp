@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -56,6 +57,27 @@ private slots:
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(flash.data()), int(flash.size())), image);
         QVERIFY(m_pDevice->Flash().Faults().empty());
         QVERIFY(!QFile::exists(m_dir.filePath("Config.ini")));
+    }
+
+    // Past its first erase an update cannot stop: closing the window says so and the update goes on.
+    void closeDuringTheUpdateIsRefused()
+    {
+        Window()->show();
+        auto *pTimer = new QTimer(Window());
+        connect(pTimer, &QTimer::timeout, this, [this, pTimer] {
+            if (Window()->Operation() != OP_UPDATE_FIRMWARE || Bar()->value() == 0)
+                return;
+            pTimer->stop();
+            Window()->close();
+        });
+        pTimer->start(1);
+        const QByteArray image = CPackageBuilder::PatternImage(10000, 6);
+        RunUpdate(CPackageBuilder("10003").AddItem(CPackageBuilder::LayoutText(AREA, START, 16, 4096), image),
+                  {"Firmware update in progress: stopping now would leave the looper unusable", "M_SUCCESS"});
+        QCOMPARE(m_pAnswerer->Seen().value(0).strTitle, QString("Transfer in progress"));
+        QVERIFY(Window()->isVisible());
+        const std::vector<uint8_t> flash = m_pDevice->Flash().Read(AREA, START, uint32_t(image.size()));
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(flash.data()), int(flash.size())), image);
     }
 
     void refusedUpdatesLeaveTheDeviceAlone_data()

@@ -1,0 +1,58 @@
+#include "BrindleQT.h"
+#include "CancelRequest.h"
+
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QShortcut>
+#include <QTimer>
+
+namespace {
+const char *const STOP_TITLE = "Transfer in progress";
+const char *const STOP_QUESTION = "A transfer is running. Stop it and quit?";
+} // namespace
+
+void BrindleQT::CreateStopShortcut()
+{
+    auto *pShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(pShortcut, &QShortcut::activated, this, &BrindleQT::OnStopOperation);
+}
+
+// Yes asks the running work to stop at its next device request; a firmware update past its first
+// erase cannot stop, and says so instead of asking.
+bool BrindleQT::AskStopOperation()
+{
+    if (const char *pRefusal = CancelRefusal()) {
+        QMessageBox::information(nullptr, STOP_TITLE, QString::fromUtf8(pRefusal), QMessageBox::Ok,
+                                 QMessageBox::NoButton);
+        return false;
+    }
+    if (QMessageBox::question(nullptr, STOP_TITLE, STOP_QUESTION, QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes)
+        return false;
+    RequestCancel(0);
+    return true;
+}
+
+// A firmware update is not a transfer the user would stop with Escape; closing still says why it cannot stop.
+void BrindleQT::OnStopOperation()
+{
+    if (m_nOperation != OP_NONE && m_nOperation != OP_UPDATE_FIRMWARE)
+        AskStopOperation();
+}
+
+// The work runs inside the slot that started it, below this event: the window closes once it has
+// ended (EndOperation), never under its feet.
+void BrindleQT::closeEvent(QCloseEvent *event)
+{
+    if (m_nOperation == OP_NONE)
+        return;
+    event->ignore();
+    if (AskStopOperation())
+        m_bCloseWhenIdle = true;
+}
+
+void BrindleQT::CloseIfAsked()
+{
+    if (m_bCloseWhenIdle)
+        QTimer::singleShot(0, this, &QWidget::close);
+}

@@ -101,6 +101,28 @@ int32_t CLooperSongFile::ReadHeader(int32_t page)
     return RESULT_OK;
 }
 
+uint32_t CLooperSongFile::RecordSize() const
+{
+    return SongFileHeader::Size(m_geometry.maxBlocksPerSong);
+}
+
+bool CLooperSongFile::RecordWhole(const uint8_t *record) const
+{
+    const uint32_t maxBlocks = m_geometry.maxBlocksPerSong;
+    return std::memcmp(record, SongFileHeader::TAG, SongFileHeader::TAG_SIZE) == 0 &&
+           SongFileHeader::Sum(record + SongFileHeader::TAG_SIZE, maxBlocks) ==
+               GetLE16(record + RecordSize() - 2);
+}
+
+int32_t CLooperSongFile::MarkRecordBlocks(int32_t page, UsedBlockMap &blocks)
+{
+    const int32_t result = ReadHeader(page);
+    if (result == RESULT_OK)
+        MarkLoadedBlocks(blocks);
+    Reset();
+    return result;
+}
+
 bool CLooperSongFile::HeaderSizeValid(uint32_t groupCount) const
 {
     const uint64_t size = static_cast<uint64_t>(groupCount) * m_geometry.groupSize;

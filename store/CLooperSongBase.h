@@ -60,6 +60,9 @@ protected:
     virtual uint32_t RecordStep() const = 0;
     virtual bool RecordWhole(const uint8_t *record) const = 0;
     virtual bool WriteRecord(uint32_t page, const uint8_t *record);
+    // RESULT_OK when the record place after `page` (-1: page 0) is erased, as only whole commits
+    // leave it; old bytes there mean a torn FAT block erase, and the slot is damaged.
+    int32_t CheckNextRecordErased(int32_t page);
 
     // Refuses, before any device traffic, what the data phase could not write soundly.
     int32_t CheckWriteRequest(const SBlockList &blocks, const uint8_t *bytes, uint32_t length) const;

@@ -22,9 +22,24 @@ bool CLooperSongBase::WriteRecord(uint32_t page, const uint8_t *record)
     return m_pPort->WriteData(SONG_AREA, FatPageAddress(page), record, RecordSize(), nullptr);
 }
 
+int32_t CLooperSongBase::CheckNextRecordErased(int32_t page)
+{
+    const uint32_t next = page < 0 ? 0 : uint32_t(page) + RecordStep();
+    if (next >= m_geometry.pagesPerBlock)
+        return RESULT_OK;
+    std::vector<uint8_t> record(RecordSize());
+    if (!ReadFat(next, 0, record.data(), RecordSize()))
+        return RESULT_READ_FAILED;
+    // Every record starts with the same byte, so a commit cut right after it leaves nothing that a
+    // later record could not be programmed over.
+    const bool erased =
+        std::all_of(record.begin() + 1, record.end(), [](uint8_t byte) { return byte == 0xFF; });
+    return erased ? RESULT_OK : RESULT_CHECKSUM_ERROR;
+}
+
 // Records are programmed one after another (the legacy layout may leave page 0 unused), so a torn
-// commit leaves exactly this pattern: erased, whole records, the torn one, erased pages. A torn FAT block erase leaves damage
-// scattered over the whole block instead, and nothing there can be trusted.
+// commit leaves exactly this pattern: erased, whole records, the torn one, erased pages. A torn FAT block
+// erase leaves damage scattered over the whole block instead, and nothing there can be trusted.
 int32_t CLooperSongBase::FindRecoverablePage()
 {
     if (!IsAttached())

@@ -66,9 +66,13 @@ int32_t CLooperSongOld::Load(UsedBlockMap &usedBlocks)
     const int32_t page = FindFatPage(0, static_cast<int32_t>(m_geometry.pagesPerBlock) - 2);
     if (page < 0)
         return RESULT_READ_FAILED;
-    const int32_t result = ReadRecord(page);
-    if (result != RESULT_OK)
+    int32_t result = ReadRecord(page);
+    if (result == RESULT_OK)
+        result = CheckNextRecordErased(page);
+    if (result != RESULT_OK) {
+        Reset();
         return result;
+    }
     m_nFatPage = page;
     m_bFatKnown = true;
     MarkLoadedBlocks(usedBlocks);

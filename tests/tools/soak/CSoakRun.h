@@ -56,4 +56,6 @@ private:
     SSoakFigures m_figures;
     QString m_failure;
     uint32_t m_nNextSong = 1;
+    bool m_bDisturbed = false;
+    bool m_bReadOther = false;
 };

@@ -123,6 +123,43 @@ private slots:
         qInfo("%zu requests: %d kept, %d committed, %d repaired, %d lost", requests.size(), counts[KEPT],
               counts[COMMITTED], counts[REPAIRED], counts[LOST]);
     }
+
+    // A delete cut while it erases the FAT block leaves old records scattered over it: the slot
+    // shows its song, nothing, or damage, never an older song, and the next song is written only
+    // over erased flash.
+    void tornFatEraseNeverShowsAnOlderSong()
+    {
+        CStoreRig rig(PULSE);
+        QCOMPARE(rig.Table().LoadEachSong(), RESULT_OK);
+        Bytes last;
+        for (uint32_t n = 0; n < 10; ++n) {
+            last = SongBytes(LENGTH, n);
+            QCOMPARE(rig.Table().WriteSong(0, last.data(), LENGTH, nullptr), RESULT_OK);
+        }
+        CSimFlash before;
+        before.CopyFrom(rig.Flash());
+        int damaged = 0;
+        for (uint32_t seed = 1; seed <= 40; ++seed) {
+            rig.Flash().CopyFrom(before);
+            rig.PlugBackIn();
+            QCOMPARE(rig.Table().LoadEachSong(), RESULT_OK);
+            rig.Device().SetPowerCut({1, seed});
+            QCOMPARE(rig.Table().EraseSong(0), RESULT_FLASH_ERASE_FAILED);
+            rig.PlugBackIn();
+            rig.Table().LoadEachSong();
+            if (rig.Table().SlotLoadResult(0) != RESULT_OK) {
+                ++damaged;
+                QVERIFY(!rig.Table().SongRecoverable(0));
+                QCOMPARE(rig.Table().EraseSong(0), RESULT_OK);
+                QCOMPARE(rig.Table().ReloadSong(0), RESULT_OK);
+            } else if (rig.Table().Store(0)->HasSong()) {
+                QCOMPARE(ReadBack(rig), last);
+            }
+            QCOMPARE(rig.Table().WriteSong(0, last.data(), LENGTH, nullptr), RESULT_OK);
+            QVERIFY(rig.Flash().Faults().empty());
+        }
+        QVERIFY(damaged > 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPowerCut)

@@ -52,6 +52,7 @@ protected slots:
     void OnUploadSong();
     void OnDownloadSong();
     void OnDeleteSong();
+    void OnRepairSong();
     void OnBackupSongs();
     void OnRestoreSongs();
     void currentRowChanged(int currentRow);

@@ -40,6 +40,8 @@ void BrindleQT::OnSongListMenu(const QPoint &pos)
 void BrindleQT::AddDamagedRowActions(QMenu &menu)
 {
     menu.addAction(QStringLiteral("Delete"), this, &BrindleQT::OnDeleteSong);
+    if (m_songTable.SongRecoverable(uint32_t(m_nCurRow)))
+        menu.addAction(QStringLiteral("Repair"), this, &BrindleQT::OnRepairSong);
 }
 
 QString BrindleQT::ChooseBackupFolder(const QString &strTitle)

@@ -67,6 +67,8 @@ int OpenCliSongSlot(const SCliOptions &options, const QString &text, CUSBPort &p
 
 QString CliRowText(const CLooperSongTable &table, uint32_t slot)
 {
+    if (table.SlotLoadResult(slot) != RESULT_OK && table.SongRecoverable(slot))
+        return DamagedRowText(table, slot) + QStringLiteral(", previous version recoverable");
     if (table.SlotLoadResult(slot) != RESULT_OK)
         return DamagedRowText(table, slot);
     const CLooperSongBase *store = table.Store(slot);

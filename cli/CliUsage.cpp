@@ -24,6 +24,7 @@ const SCliUsage USAGES[] = {
     {"restore", "restore DIR [--slots LIST] [--yes]",
      "put the songs of a backup back, verified; LIST is like 1,3-5"},
     {"delete", "delete SLOT --yes", "delete the song of SLOT"},
+    {"repair", "repair SLOT", "bring back the previous song of a slot whose newest record is torn"},
     {"update", "update PACKAGE.dat", "replace the device firmware"},
     {"inspect", "inspect PACKAGE.dat [--json]", "show what a firmware package holds (no device needed)",
      true},

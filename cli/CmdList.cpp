@@ -12,7 +12,8 @@
 
 namespace {
 // One slot as a script sees it: "state" is "song", "empty" or "damaged"; a song carries its size in
-// bytes, a damaged slot the result text of its failed load.
+// bytes, a damaged slot the result text of its failed load and whether `repair` can bring back its
+// previous song.
 QJsonObject SlotJson(const CLooperSongTable &table, uint32_t slot)
 {
     QJsonObject object{{"slot", qint64(slot) + 1}, {"text", CliRowText(table, slot)}};
@@ -22,8 +23,10 @@ QJsonObject SlotJson(const CLooperSongTable &table, uint32_t slot)
     object["state"] = loadResult != RESULT_OK ? "damaged" : hasSong ? "song" : "empty";
     if (hasSong)
         object["bytes"] = qint64(store->GetSize());
-    if (loadResult != RESULT_OK)
+    if (loadResult != RESULT_OK) {
         object["reason"] = ResultText(loadResult);
+        object["recoverable"] = table.SongRecoverable(slot);
+    }
     return object;
 }
 

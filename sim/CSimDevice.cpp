@@ -49,6 +49,12 @@ CSimDevice::CSimDevice(const SSimDeviceConfig &config) : m_config(config)
     WriteIdentity();
 }
 
+CSimDevice::CSimDevice(const SSimDeviceConfig &config, const CSimFlash &flash) : CSimDevice(config)
+{
+    m_flash.CopyFrom(flash);
+    WriteIdentity();
+}
+
 CSimDevice::~CSimDevice()
 {
     SaveFlash();
@@ -76,8 +82,12 @@ std::vector<SimBytes> CSimDevice::HandleMessage(const SimBytes &wire)
 
 SSimOutcome CSimDevice::Handle(const SimBytes &wire)
 {
-    if (wire.size() < 2 || wire.front() != 0xF0 || wire.back() != 0xF7)
+    if (wire.size() < 2 || wire.front() != 0xF0 || wire.back() != 0xF7 || PoweredOff())
         return {};
+    if (PowerFailsNow()) {
+        CutPower(wire);
+        return {};
+    }
     switch (m_config.mode) {
     case SIM_MODE_RAW:
         return HandleRaw(RawBody(wire));
@@ -238,6 +248,43 @@ const SSimFault *CSimDevice::FaultFor(uint8_t command)
         active = usedUp ? m_faults.erase(active) : active + 1;
     }
     return fired;
+}
+
+bool CSimDevice::PowerFailsNow()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_nPowerCutIn == 0 || --m_nPowerCutIn > 0)
+        return false;
+    m_bPoweredOff = true;
+    return true;
+}
+
+// Only a framed erase or write reaches the flash, and only in part.
+void CSimDevice::CutPower(const SimBytes &wire)
+{
+    const SimBytes body = UnpackBody(wire);
+    const uint8_t command = body.size() > 2 ? body[2] : 0;
+    Log(command, body, m_config.mode == SIM_MODE_RAW);
+    if (m_config.mode != SIM_MODE_NORMAL || !ValidFrame(body))
+        return;
+    const uint32_t length = PayloadLength(body);
+    if (command == ERASE && length == 5)
+        m_flash.TornErase(body[6], Get32(body, 7), m_nPowerCutSeed);
+    else if (command == WRITE && length >= 8 && Get24(body, 11) <= MAX_WRITE && length == Get24(body, 11) + 8)
+        m_flash.TornProgram(body[6], Get32(body, 7), body.data() + 14, Get24(body, 11), m_nPowerCutSeed);
+}
+
+void CSimDevice::SetPowerCut(const SSimPowerCut &cut)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_nPowerCutIn = cut.atRequest;
+    m_nPowerCutSeed = cut.seed;
+}
+
+bool CSimDevice::PoweredOff() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_bPoweredOff;
 }
 
 void CSimDevice::Log(uint8_t command, const SimBytes &body, bool raw)

@@ -24,6 +24,8 @@ public:
     static constexpr uint32_t IDENTITY_ADDRESS = 0x2180;
 
     explicit CSimDevice(const SSimDeviceConfig &config);
+    // A looper plugged back in with the flash of one that lost power.
+    CSimDevice(const SSimDeviceConfig &config, const CSimFlash &flash);
     ~CSimDevice();
     CSimDevice(const CSimDevice &) = delete;
     CSimDevice &operator=(const CSimDevice &) = delete;
@@ -40,6 +42,8 @@ public:
     void SetFault(const SSimFault &fault);
     void ClearFaults();
     bool SaveFlash() const;
+    void SetPowerCut(const SSimPowerCut &cut);
+    bool PoweredOff() const;
 
 private:
     struct SActiveFault {
@@ -57,6 +61,8 @@ private:
     const SSimFault *FaultFor(uint8_t command);
     void Log(uint8_t command, const SimBytes &body, bool raw);
     void WriteIdentity();
+    bool PowerFailsNow();
+    void CutPower(const SimBytes &wire);
 
     const SSimDeviceConfig m_config;
     CSimFlash m_flash;
@@ -65,4 +71,7 @@ private:
     std::vector<SActiveFault> m_faults;
     SSimFault m_firedFault;
     int m_nNextRequest = 1;
+    int m_nPowerCutIn = 0;
+    uint32_t m_nPowerCutSeed = 0;
+    bool m_bPoweredOff = false;
 };

@@ -1,6 +1,7 @@
 #include "CSimFlash.h"
 
 #include <fstream>
+#include <random>
 
 namespace {
 const uint64_t ADDRESS_SPACE = uint64_t(1) << 32;
@@ -73,6 +74,11 @@ void CSimFlash::Erase(uint8_t area, uint32_t address)
 void CSimFlash::Program(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    ProgramLocked(area, address, data, length);
+}
+
+void CSimFlash::ProgramLocked(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length)
+{
     const uint64_t end = RangeEnd(address, length);
     bool faulted = false;
     for (uint64_t at = address; at < end; ++at) {
@@ -85,6 +91,39 @@ void CSimFlash::Program(uint8_t area, uint32_t address, const uint8_t *data, uin
         *byte &= wanted;
     }
     m_operations.push_back({SIM_FLASH_PROGRAM, area, address, length, address});
+}
+
+void CSimFlash::TornErase(uint8_t area, uint32_t address, uint32_t seed)
+{
+    const uint32_t size = EraseSize(area);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::mt19937 random(seed);
+    // The share erased is drawn first, so that both nearly untouched and nearly erased sectors occur.
+    const uint32_t erasedPerMille = random() % 1001;
+    const uint64_t start = address - address % size;
+    const uint64_t end = std::min<uint64_t>(start + size, ADDRESS_SPACE);
+    for (uint64_t at = start; at < end; ++at) {
+        if (random() % 1000 < erasedPerMille && ByteAt(area, at) != 0xFF)
+            *WritableByte(area, at) = 0xFF;
+    }
+    m_operations.push_back({SIM_FLASH_ERASE, area, uint32_t(start), uint32_t(end - start), address});
+}
+
+void CSimFlash::TornProgram(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length,
+                            uint32_t seed)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::mt19937 random(seed);
+    ProgramLocked(area, address, data, uint32_t(random() % (uint64_t(length) + 1)));
+}
+
+void CSimFlash::CopyFrom(const CSimFlash &other)
+{
+    if (&other == this)
+        return;
+    std::scoped_lock lock(m_mutex, other.m_mutex);
+    m_chunks = other.m_chunks;
+    m_eraseSizes = other.m_eraseSizes;
 }
 
 std::vector<uint8_t> CSimFlash::Read(uint8_t area, uint32_t address, uint32_t length) const

@@ -39,6 +39,12 @@ public:
     uint32_t EraseSize(uint8_t area) const;
     void Erase(uint8_t area, uint32_t address);
     void Program(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length);
+    // What power lost in the middle leaves: an erase turns a seeded share of its sector's bytes to
+    // 0xFF and keeps the rest; a program applies a seeded prefix of its bytes.
+    void TornErase(uint8_t area, uint32_t address, uint32_t seed);
+    void TornProgram(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length, uint32_t seed);
+    // The same bytes and sector sizes as `other`, as when its chip is moved to a new looper.
+    void CopyFrom(const CSimFlash &other);
     std::vector<uint8_t> Read(uint8_t area, uint32_t address, uint32_t length) const;
     uint16_t Sum(uint8_t area, uint32_t address, uint32_t length) const;
     // Sets bytes directly, for test set-up and the identity block: no flash rules, no log entry.
@@ -60,6 +66,7 @@ private:
     uint8_t *WritableByte(uint8_t area, uint64_t address);
     uint8_t ByteAt(uint8_t area, uint64_t address) const;
     void FillErased(uint8_t area, uint64_t start, uint64_t end);
+    void ProgramLocked(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length);
 
     mutable std::mutex m_mutex;
     std::map<ChunkKey, std::vector<uint8_t>> m_chunks;

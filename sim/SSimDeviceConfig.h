@@ -49,6 +49,14 @@ struct SSimFault {
     int delayMs = 0;
 };
 
+// The looper loses power while carrying out one request, counted from when the cut was set
+// (1 = the next): an erase or a page program is applied only in part (drawn from `seed`), nothing
+// after it is, and the looper answers nothing more. Its flash keeps what was applied.
+struct SSimPowerCut {
+    int atRequest = 1;
+    uint32_t seed = 0;
+};
+
 // One request as the device decoded it; numbers count from 1.
 struct SSimRequest {
     int number;

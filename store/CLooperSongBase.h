@@ -35,6 +35,16 @@ public:
     virtual void MarkUsedBlocks(UsedBlockMap &usedBlocks) = 0;
     virtual void Reset() = 0;
 
+    // For a damaged slot whose newest record was torn while it was programmed, with whole records
+    // below it and erased pages above: the FAT page of the whole record before the torn one, which
+    // still names the previous song. -1 for any other slot, or when the FAT block could not be read.
+    int32_t FindRecoverablePage();
+    // Marks the blocks that the record on `page` names, without loading it.
+    virtual int32_t MarkRecordBlocks(int32_t page, UsedBlockMap &blocks) = 0;
+    // Writes the record of `page` again as the newest one (on the next free page, or at page 0 of
+    // the freshly erased FAT block); the caller loads the slot again.
+    int32_t RewriteRecord(int32_t page);
+
     bool IsAttached() const { return m_pPort != nullptr; }
     // Song bytes one data block holds.
     uint32_t BytesPerBlock() const;
@@ -45,6 +55,14 @@ protected:
     // Block k of the loaded record's list; only called for k below GetBlockCount.
     virtual uint16_t BlockAt(uint32_t k) const = 0;
     virtual bool WritePage(uint32_t address, const uint8_t *data, uint32_t length) = 0;
+    // Records lie every RecordStep() pages from page 0, RecordSize() bytes each.
+    virtual uint32_t RecordSize() const = 0;
+    virtual uint32_t RecordStep() const = 0;
+    virtual bool RecordWhole(const uint8_t *record) const = 0;
+    virtual bool WriteRecord(uint32_t page, const uint8_t *record);
+    // RESULT_OK when the record place after `page` (-1: page 0) is erased, as only whole commits
+    // leave it; old bytes there mean a torn FAT block erase, and the slot is damaged.
+    int32_t CheckNextRecordErased(int32_t page);
 
     // Refuses, before any device traffic, what the data phase could not write soundly.
     int32_t CheckWriteRequest(const SBlockList &blocks, const uint8_t *bytes, uint32_t length) const;

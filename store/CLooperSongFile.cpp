@@ -58,16 +58,20 @@ int32_t CLooperSongFile::Load(UsedBlockMap &usedBlocks)
     uint8_t tag[SongFileHeader::TAG_SIZE];
     if (!ReadFat(0, 0, tag, SongFileHeader::TAG_SIZE))
         return RESULT_READ_FAILED;
-    if (tag[0] == 0xFF && tag[1] == 0xFF) {
-        m_bFatKnown = true;
-        return RESULT_OK;
-    }
-    const int32_t page = FindFatPage(0, static_cast<int32_t>(m_geometry.pagesPerBlock) - 1);
-    if (page < 0)
+    const bool empty = tag[0] == 0xFF && tag[1] == 0xFF;
+    const int32_t page = empty ? -1 : FindFatPage(0, static_cast<int32_t>(m_geometry.pagesPerBlock) - 1);
+    if (!empty && page < 0)
         return RESULT_READ_FAILED;
-    const int32_t result = ReadHeader(page);
-    if (result != RESULT_OK)
+    const int32_t result = empty ? CheckNextRecordErased(page) : ReadHeader(page);
+    if (result != RESULT_OK || empty) {
+        m_bFatKnown = result == RESULT_OK;
         return result;
+    }
+    const int32_t rest = CheckNextRecordErased(page);
+    if (rest != RESULT_OK) {
+        Reset();
+        return rest;
+    }
     MarkLoadedBlocks(usedBlocks);
     m_bFatKnown = true;
     return RESULT_OK;
@@ -99,6 +103,28 @@ int32_t CLooperSongFile::ReadHeader(int32_t page)
     m_nStatus = header[0];
     m_nFatPage = page;
     return RESULT_OK;
+}
+
+uint32_t CLooperSongFile::RecordSize() const
+{
+    return SongFileHeader::Size(m_geometry.maxBlocksPerSong);
+}
+
+bool CLooperSongFile::RecordWhole(const uint8_t *record) const
+{
+    const uint32_t maxBlocks = m_geometry.maxBlocksPerSong;
+    return std::memcmp(record, SongFileHeader::TAG, SongFileHeader::TAG_SIZE) == 0 &&
+           SongFileHeader::Sum(record + SongFileHeader::TAG_SIZE, maxBlocks) ==
+               GetLE16(record + RecordSize() - 2);
+}
+
+int32_t CLooperSongFile::MarkRecordBlocks(int32_t page, UsedBlockMap &blocks)
+{
+    const int32_t result = ReadHeader(page);
+    if (result == RESULT_OK)
+        MarkLoadedBlocks(blocks);
+    Reset();
+    return result;
 }
 
 bool CLooperSongFile::HeaderSizeValid(uint32_t groupCount) const

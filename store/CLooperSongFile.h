@@ -15,12 +15,16 @@ public:
                   QObject *progressTarget) override;
     void MarkUsedBlocks(UsedBlockMap &usedBlocks) override;
     void Reset() override;
+    int32_t MarkRecordBlocks(int32_t page, UsedBlockMap &blocks) override;
 
     int32_t FatPage() const { return m_nFatPage; }
 
 protected:
     uint16_t BlockAt(uint32_t k) const override { return m_blocks[k]; }
     bool WritePage(uint32_t address, const uint8_t *data, uint32_t length) override;
+    uint32_t RecordSize() const override;
+    uint32_t RecordStep() const override { return 1; }
+    bool RecordWhole(const uint8_t *record) const override;
 
 private:
     int32_t ReadHeader(int32_t page);

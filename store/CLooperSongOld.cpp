@@ -66,18 +66,55 @@ int32_t CLooperSongOld::Load(UsedBlockMap &usedBlocks)
     const int32_t page = FindFatPage(0, static_cast<int32_t>(m_geometry.pagesPerBlock) - 2);
     if (page < 0)
         return RESULT_READ_FAILED;
-    SOldLoopSongData record;
-    if (!ReadFat(static_cast<uint32_t>(page), 0, reinterpret_cast<uint8_t *>(&record), sizeof(record)))
-        return RESULT_READ_FAILED;
-    m_record = record;
-    if (!RecordConsistent()) {
+    int32_t result = ReadRecord(page);
+    if (result == RESULT_OK)
+        result = CheckNextRecordErased(page);
+    if (result != RESULT_OK) {
         Reset();
-        return RESULT_READ_FAILED;
+        return result;
     }
     m_nFatPage = page;
     m_bFatKnown = true;
     MarkLoadedBlocks(usedBlocks);
     return RESULT_OK;
+}
+
+// A torn record is damage, not an empty slot: the song before it is still on the flash.
+int32_t CLooperSongOld::ReadRecord(int32_t page)
+{
+    SOldLoopSongData record;
+    if (!ReadFat(static_cast<uint32_t>(page), 0, reinterpret_cast<uint8_t *>(&record), sizeof(record)))
+        return RESULT_READ_FAILED;
+    m_record = record;
+    if (record.IsTorn()) {
+        Reset();
+        return RESULT_CHECKSUM_ERROR;
+    }
+    if (!RecordConsistent()) {
+        Reset();
+        return RESULT_READ_FAILED;
+    }
+    return RESULT_OK;
+}
+
+int32_t CLooperSongOld::MarkRecordBlocks(int32_t page, UsedBlockMap &blocks)
+{
+    const int32_t result = ReadRecord(page);
+    if (result == RESULT_OK)
+        MarkLoadedBlocks(blocks);
+    Reset();
+    return result;
+}
+
+bool CLooperSongOld::RecordWhole(const uint8_t *record) const
+{
+    const SOldLoopSongData *data = reinterpret_cast<const SOldLoopSongData *>(record);
+    return data->IsValid() && !data->IsTorn();
+}
+
+bool CLooperSongOld::WriteRecord(uint32_t page, const uint8_t *record)
+{
+    return CLooperSongBase::WriteRecord(page, record) && write_song_file_flag();
 }
 
 // A valid record whose ordinals or blocks lie outside the model's storage is damaged: its size

@@ -18,6 +18,7 @@ public:
                   QObject *progressTarget) override;
     void MarkUsedBlocks(UsedBlockMap &usedBlocks) override;
     void Reset() override;
+    int32_t MarkRecordBlocks(int32_t page, UsedBlockMap &blocks) override;
 
     // Erases the flag sectors and writes the two zero bytes; false at the first failure.
     bool write_song_file_flag();
@@ -27,8 +28,14 @@ public:
 protected:
     uint16_t BlockAt(uint32_t k) const override { return m_record.Block(k); }
     bool WritePage(uint32_t address, const uint8_t *data, uint32_t length) override;
+    uint32_t RecordSize() const override { return sizeof(SOldLoopSongData); }
+    uint32_t RecordStep() const override { return 2; }
+    bool RecordWhole(const uint8_t *record) const override;
+    // The song-file flag follows every record, as after a commit.
+    bool WriteRecord(uint32_t page, const uint8_t *record) override;
 
 private:
+    int32_t ReadRecord(int32_t page);
     bool RecordConsistent() const;
     void BuildRecord(SOldLoopSongData &record, const SBlockList &blocks, uint32_t length) const;
     int32_t CommitRecord(const SBlockList &blocks, uint32_t length);

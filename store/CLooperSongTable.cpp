@@ -61,6 +61,7 @@ int32_t CLooperSongTable::PrepareLoad()
     CreateStores(*model);
     m_geometry = *model->geometry;
     m_slotResults.assign(m_stores.size(), RESULT_BAD_SLOT);
+    m_recoverablePages.assign(m_stores.size(), -1);
     m_nLoadResult = RESULT_OK;
     return RESULT_OK;
 }
@@ -69,7 +70,16 @@ int32_t CLooperSongTable::PrepareLoad()
 int32_t CLooperSongTable::LoadSlot(uint32_t slot)
 {
     m_stores[slot]->Attach(m_geometry.dataBlockCount + slot, m_geometry, m_port);
-    return m_stores[slot]->Load(m_usedBlocks);
+    return LoadAttachedSlot(slot);
+}
+
+int32_t CLooperSongTable::LoadAttachedSlot(uint32_t slot)
+{
+    m_slotResults[slot] = m_stores[slot]->Load(m_usedBlocks);
+    // Only a record found broken is searched further: a link that failed would fail again.
+    const bool recordBroken = m_slotResults[slot] == RESULT_CHECKSUM_ERROR;
+    m_recoverablePages[slot] = recordBroken ? m_stores[slot]->FindRecoverablePage() : -1;
+    return m_slotResults[slot];
 }
 
 int32_t CLooperSongTable::LoadSongs()
@@ -78,8 +88,7 @@ int32_t CLooperSongTable::LoadSongs()
     if (result != RESULT_OK)
         return result;
     for (uint32_t i = 0; i < m_stores.size(); ++i) {
-        m_slotResults[i] = LoadSlot(i);
-        m_nLoadResult = m_slotResults[i];
+        m_nLoadResult = LoadSlot(i);
         if (m_nLoadResult != RESULT_OK)
             return m_nLoadResult;
     }
@@ -92,8 +101,7 @@ int32_t CLooperSongTable::LoadEachSong()
     if (result != RESULT_OK)
         return result;
     for (uint32_t i = 0; i < m_stores.size(); ++i) {
-        m_slotResults[i] = LoadSlot(i);
-        if (m_slotResults[i] != RESULT_OK && m_nLoadResult == RESULT_OK)
+        if (LoadSlot(i) != RESULT_OK && m_nLoadResult == RESULT_OK)
             m_nLoadResult = m_slotResults[i];
     }
     return m_nLoadResult;
@@ -106,8 +114,7 @@ int32_t CLooperSongTable::ReloadSong(uint32_t slot)
         return result;
     if (!m_stores[slot]->IsAttached())
         return RESULT_BAD_SLOT;
-    m_slotResults[slot] = m_stores[slot]->Load(m_usedBlocks);
-    return m_slotResults[slot];
+    return LoadAttachedSlot(slot);
 }
 
 int32_t CLooperSongTable::SlotLoadResult(uint32_t slot) const
@@ -122,6 +129,30 @@ bool CLooperSongTable::HasDamagedSlot() const
             return true;
     }
     return false;
+}
+
+bool CLooperSongTable::SongRecoverable(uint32_t slot) const
+{
+    return slot < m_recoverablePages.size() && m_recoverablePages[slot] >= 0;
+}
+
+int32_t CLooperSongTable::RepairSong(uint32_t slot)
+{
+    const int32_t result = CheckSlot(slot);
+    if (result != RESULT_OK)
+        return result;
+    if (!SongRecoverable(slot))
+        return RESULT_BAD_SLOT;
+    UsedBlockMap previousBlocks;
+    const int32_t marked = m_stores[slot]->MarkRecordBlocks(m_recoverablePages[slot], previousBlocks);
+    if (marked != RESULT_OK)
+        return marked;
+    if ((previousBlocks & m_usedBlocks).any())
+        return RESULT_BAD_SLOT;
+    const int32_t rewritten = m_stores[slot]->RewriteRecord(m_recoverablePages[slot]);
+    if (rewritten != RESULT_OK)
+        return rewritten;
+    return LoadAttachedSlot(slot);
 }
 
 QString CLooperSongTable::SongRowText(uint32_t slot) const

@@ -34,6 +34,13 @@ public:
     // RESULT_OK for a slot whose record was read and is sound; RESULT_BAD_SLOT for one not loaded.
     int32_t SlotLoadResult(uint32_t slot) const;
     bool HasDamagedSlot() const;
+    // A damaged slot whose newest record was torn while it was written, while the record before it
+    // still names the previous song: RepairSong brings that song back.
+    bool SongRecoverable(uint32_t slot) const;
+    // Writes the previous record of a recoverable slot again as its newest one and reloads the slot.
+    // RESULT_BAD_SLOT for a slot that is not recoverable, or whose previous song's blocks are now
+    // another slot's.
+    int32_t RepairSong(uint32_t slot);
     QString SongRowText(uint32_t slot) const;
     int32_t ReadSong(uint32_t slot, uint8_t *destination, uint32_t capacity, QObject *progressTarget);
     int32_t WriteSong(uint32_t slot, const uint8_t *bytes, uint32_t length, QObject *progressTarget);
@@ -53,6 +60,7 @@ public:
 private:
     int32_t PrepareLoad();
     int32_t LoadSlot(uint32_t slot);
+    int32_t LoadAttachedSlot(uint32_t slot);
     void CreateStores(const DeviceModel &model);
     int32_t CheckSlot(uint32_t slot) const;
     bool BlockMapComplete(uint32_t slot) const;
@@ -63,6 +71,8 @@ private:
     CUSBPort &m_port;
     FlashGeometry m_geometry;
     std::vector<int32_t> m_slotResults;
+    // The FAT page of the previous record of each damaged slot that has one, otherwise -1.
+    std::vector<int32_t> m_recoverablePages;
     int32_t m_nLoadResult;
     RandomSource m_pfnRandom;
 };

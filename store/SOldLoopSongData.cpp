@@ -13,6 +13,12 @@ bool SOldLoopSongData::IsValid() const
     return std::memcmp(tag, LOOPER_TAG, sizeof(LOOPER_TAG)) == 0 && tagEnd == 0x00;
 }
 
+bool SOldLoopSongData::IsTorn() const
+{
+    const bool closed = std::memcmp(closingTag, LOOPER_TAG, sizeof(LOOPER_TAG)) == 0 && closingTagEnd == 0x00;
+    return tag[0] == LOOPER_TAG[0] && tag[1] == LOOPER_TAG[1] && !closed;
+}
+
 uint32_t SOldLoopSongData::LastBlock() const
 {
     return GetLE16(lastBlock);

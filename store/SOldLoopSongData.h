@@ -23,6 +23,9 @@ struct SOldLoopSongData {
 
     // "looper" followed by 0x00; the closing tag is written but never checked.
     bool IsValid() const;
+    // Begun ("lo") but without its closing tag: programming stopped part way, the last bytes were
+    // never written.
+    bool IsTorn() const;
     uint32_t LastBlock() const;
     uint16_t Block(uint32_t k) const;
     void SetBlock(uint32_t k, uint16_t block);

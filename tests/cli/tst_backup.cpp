@@ -231,6 +231,46 @@ private slots:
         QCOMPARE(run.out, QString("Song 009 -- (0.02  MB)\n"));
     }
 
+    // A record torn while it was programmed leaves the one before it whole: list says so, repair
+    // brings the previous song back byte for byte, and a slot without one is refused.
+    void tornRecordIsRepairedToThePreviousSong()
+    {
+        const QString flash = m_dir.filePath("torn.flash");
+        const QByteArray song = Pattern(192 * 150, 5);
+        QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG, {{0, Pattern(192 * 100, 4)}, {1, song}}));
+        // The next header of slot 2 got its tag, status and part of its group count before power went.
+        const uint32_t fatBlock = (PULSE_RIG_DATA_BLOCKS + 1) * PULSE_RIG_BLOCK_SIZE;
+        QVERIFY(LooperFlashFile::Damage(flash, PULSE_RIG, fatBlock + 4096, QByteArray("HD\xFF\x2C", 4)));
+        const CCliRunner cli = Cli(flash, PULSE_RIG);
+        SCliRun run = cli.Run({"list"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.out.startsWith("Song 001 -- (0.02  MB)\n"
+                                    "Song 002 -- (Damaged: Checksum error!), previous version recoverable\n"),
+                 qPrintable(run.out));
+        run = cli.Run({"list", "--json"});
+        QVERIFY(QJsonDocument::fromJson(run.out.toUtf8())["slots"][1]["recoverable"].toBool());
+
+        run = cli.Run({"repair", "1"});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QString("brindle-cli: slot 1 is not damaged; nothing to repair\n"));
+        run = cli.Run({"repair", "2"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QString("Song 002 -- (0.03  MB)\n"));
+        QCOMPARE(cli.Run({"list"}).exitCode, 0);
+        QMap<uint32_t, QByteArray> songs;
+        QVERIFY(LooperFlashFile::Read(flash, PULSE_RIG, songs));
+        QCOMPARE(songs.value(1), song);
+
+        // A damaged first record has nothing before it.
+        QVERIFY(LooperFlashFile::Damage(flash, PULSE_RIG, fatBlock - PULSE_RIG_BLOCK_SIZE + 10,
+                                        QByteArray("\x00", 1)));
+        run = cli.Run({"repair", "1"});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err,
+                 QString("brindle-cli: Song 001 -- (Damaged: Checksum error!): no previous version can be "
+                         "recovered\n"));
+    }
+
     // A signal at any request leaves the slot with its previous song, byte for byte, or with the
     // whole new one when the work had already passed its last request boundary.
     void signalsStopAtARequestBoundary()

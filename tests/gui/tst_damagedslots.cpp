@@ -86,6 +86,32 @@ private slots:
         QVERIFY(List()->item(5)->text() != QString("Song 006 -- (Empty)"));
     }
 
+    // The newest record of slot 2 got its tag and part of its group count before power went: the
+    // row's menu offers Repair, which brings the previous song back.
+    void tornRowIsRepaired()
+    {
+        const std::vector<uint8_t> song(192 * 150, 0x25);
+        auto pDevice =
+            AttachLooperWithSongs(PULSE_RIG, {{0, std::vector<uint8_t>(192 * 100, 0x24)}, {1, song}});
+        QVERIFY(pDevice);
+        pDevice->Flash().Poke(1, (PULSE_RIG_DATA_BLOCKS + 1) * PULSE_RIG_BLOCK_SIZE + 4096,
+                              {'H', 'D', 0xFF, 0x2C});
+        m_pAnswerer.reset(new CDialogAnswerer);
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
+        m_pWindow.reset(new BrindleQT);
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QTRY_COMPARE(List()->count(), 30);
+        QCOMPARE(List()->item(1)->text(), QString("Song 002 -- (Damaged)"));
+
+        QStringList actions;
+        Answer({CDialogAnswerer::Press(QMessageBox::Ok)},
+               [this, &actions] { actions = ChooseFromSongListMenu(List(), 1, "Repair"); });
+        QCOMPARE(actions.mid(0, 2), (QStringList{"Delete", "Repair"}));
+        QCOMPARE(m_pAnswerer->SeenTexts(), QStringList{"Successful !"});
+        QCOMPARE(List()->item(1)->text(), QString("Song 002 -- (0.03  MB)"));
+        QVERIFY(!ChooseFromSongListMenu(List(), 0, QString()).contains("Repair"));
+    }
+
 private:
     void Answer(const QList<CDialogAnswerer::SAnswer> &answers, const std::function<void()> &action)
     {

@@ -116,6 +116,41 @@ private slots:
         QCOMPARE(StatusOf(device.HandleMessage(probe)), uint8_t(0x11));
     }
 
+    // A cut program leaves a prefix, a cut erase a mix of erased and old bytes, both the same for
+    // the same seed; the looper then answers nothing, and one plugged back in has that flash.
+    void powerCutTearsTheRequestAndSilencesTheLooper()
+    {
+        QTemporaryDir dir;
+        SSimDeviceConfig config;
+        config.flashFile = dir.filePath("flash.bin").toStdString();
+        const SimBytes data(5120, 0x5A);
+        std::vector<uint32_t> programmed;
+        for (uint32_t seed = 1; seed <= 3; ++seed) {
+            CSimDevice device(config);
+            device.SetPowerCut({2, seed});
+            QCOMPARE(StatusOf(device.HandleMessage(WriteFrame(0x100000 * seed, data))), uint8_t(0x00));
+            QVERIFY(device.HandleMessage(WriteFrame(0x40000 + 0x2000 * seed, data)).empty());
+            QVERIFY(device.PoweredOff());
+            QVERIFY(device.HandleMessage(PackedOf("00 59 11 00 00 00 FF")).empty());
+            programmed.push_back(ProgrammedPrefix(device.Flash(), 0x40000 + 0x2000 * seed));
+            QVERIFY(programmed.back() < 5120);
+        }
+        QVERIFY(programmed[0] != programmed[1] || programmed[1] != programmed[2]);
+
+        CSimDevice pluggedIn(config);
+        QCOMPARE(ProgrammedPrefix(pluggedIn.Flash(), 0x40000 + 0x2000), programmed[0]);
+        pluggedIn.SetPowerCut({1, 7});
+        QVERIFY(pluggedIn.HandleMessage(PackedOf("00 59 21 05 00 00 01 00 00 10 00 EE")).empty());
+        const SimBytes sector = pluggedIn.Flash().Read(1, 0x100000, 5120);
+        const auto erased = std::count(sector.begin(), sector.end(), 0xFF);
+        QVERIFY(std::count(sector.begin(), sector.end(), 0x5A) + erased == 5120);
+        QVERIFY(erased > 0 && erased < 5120);
+
+        CSimDevice again(config, pluggedIn.Flash());
+        QCOMPARE(again.Flash().Read(1, 0x100000, 5120), sector);
+        QCOMPARE(StatusOf(again.HandleMessage(PackedOf("00 59 11 00 00 00 FF"))), uint8_t(0x11));
+    }
+
     void backendDeliversFromItsOwnThread()
     {
         auto device = std::make_shared<CSimDevice>(SSimDeviceConfig{});
@@ -215,6 +250,19 @@ private slots:
     }
 
 private:
+    static SimBytes WriteFrame(uint32_t address, const SimBytes &data)
+    {
+        SimBytes payload{0x01};
+        SimWire::Put32(payload, address);
+        SimWire::Put24(payload, uint32_t(data.size()));
+        payload.insert(payload.end(), data.begin(), data.end());
+        return SimWire::PackedMessage(SimWire::Frame(0x22, payload));
+    }
+    static uint32_t ProgrammedPrefix(const CSimFlash &flash, uint32_t address)
+    {
+        const SimBytes bytes = flash.Read(1, address, 5120);
+        return uint32_t(std::find(bytes.begin(), bytes.end(), 0xFF) - bytes.begin());
+    }
     static SimBytes PackedOf(const QString &frame) { return SimWire::PackedMessage(BytesFromHex(frame)); }
     // Status byte of a status reply, or the command byte of any other reply.
     static uint8_t StatusOf(const std::vector<SimBytes> &replies)

@@ -32,6 +32,18 @@ CStoreRig::CStoreRig(uint32_t productId) : m_nProductId(productId), m_table(m_po
     StartAllocationAt(0);
 }
 
+void CStoreRig::PlugBackIn()
+{
+    m_port.Disconnect();
+    CSimBus::Instance().Clear();
+    SSimDeviceConfig config;
+    config.productId = m_nProductId;
+    m_pDevice = std::make_shared<CSimDevice>(config, m_pDevice->Flash());
+    CSimBus::Instance().Attach(m_pDevice);
+    if (!m_port.Connect(0))
+        qFatal("the simulated looper did not answer after power came back");
+}
+
 CStoreRig::~CStoreRig()
 {
     m_port.Disconnect();

@@ -30,6 +30,8 @@ public:
     CLooperSongTable &Table() { return m_table; }
     const FlashGeometry &Geometry() const { return *FindDeviceModel(m_nProductId)->geometry; }
 
+    // A new looper with the flash of the old one, connected: as after power came back.
+    void PlugBackIn();
     // The next allocations start at this block.
     void StartAllocationAt(uint32_t block);
     Bytes Page(uint32_t block, uint32_t page, uint32_t length);

@@ -80,6 +80,7 @@ private slots:
         QVERIFY(rig.Device().Requests().empty());
     }
 
+    // The search, the newest header, then the page after it, which must be erased.
     void binarySearchFindsTheNewestHeader()
     {
         CStoreRig rig(PULSE);
@@ -93,7 +94,8 @@ private slots:
                 slotReads.push_back({(read.first - fat) / 4096, read.second});
         }
         const std::vector<QPair<uint32_t, uint32_t>> expected = {
-            {0, 2}, {32, 2}, {16, 2}, {8, 2}, {12, 2}, {10, 2}, {9, 2}, {9, HEADER_SIZE - 2}};
+            {0, 2},           {32, 2}, {16, 2}, {8, 2}, {12, 2}, {10, 2}, {9, 2}, {9, HEADER_SIZE - 2},
+            {10, HEADER_SIZE}};
         QCOMPARE(slotReads, expected);
         QCOMPARE(Store(rig, 0).FatPage(), 9);
         QCOMPARE(Store(rig, 0).GetSize(), 192u);

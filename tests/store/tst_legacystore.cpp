@@ -127,7 +127,14 @@ private slots:
         for (uint32_t page = pagesPerBlock - 2; page > 0; page -= 2)
             expected.push_back({PageAddress(rig.Geometry(), FAT_BLOCK, page), 2});
         const uint32_t record = PageAddress(rig.Geometry(), FAT_BLOCK, 0);
-        expected.insert(expected.end(), {{record, 1009}, {record + 1009, 1009}, {record + 2018, 606}});
+        // The record found, then the place of the next one, which must be erased.
+        const uint32_t next = PageAddress(rig.Geometry(), FAT_BLOCK, 2);
+        expected.insert(expected.end(), {{record, 1009},
+                                         {record + 1009, 1009},
+                                         {record + 2018, 606},
+                                         {next, 1009},
+                                         {next + 1009, 1009},
+                                         {next + 2018, 606}});
         QCOMPARE(rig.Reads(), expected);
         QVERIFY(!Store(rig).HasSong());
         QCOMPARE(Store(rig).FatPage(), 0);

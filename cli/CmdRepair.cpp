@@ -1,0 +1,52 @@
+#include "CLooperSongTable.h"
+#include "CUSBPort.h"
+#include "CliCancel.h"
+#include "CliCommands.h"
+#include "CliSongs.h"
+#include "Messages.h"
+
+#include <cstdio>
+
+namespace {
+// Only a slot whose newest record was torn while the one before it is whole can be repaired:
+// anything else would bring back a song that is no longer on the flash.
+bool CliSlotRecoverable(const CLooperSongTable &table, uint32_t slot)
+{
+    if (table.SlotLoadResult(slot) == RESULT_OK) {
+        std::fprintf(stderr, "brindle-cli: slot %u is not damaged; nothing to repair\n", slot + 1);
+        return false;
+    }
+    if (table.SongRecoverable(slot))
+        return true;
+    std::fprintf(stderr, "brindle-cli: %s: no previous version can be recovered\n",
+                 CliRowText(table, slot).toUtf8().constData());
+    return false;
+}
+
+int RunRepair(const SCliOptions &options)
+{
+    if (options.arguments.size() != 1) {
+        std::fprintf(stderr, "usage: brindle-cli repair SLOT\n");
+        return EXIT_USAGE;
+    }
+    CatchCancelSignals();
+    CUSBPort port;
+    CLooperSongTable table(port);
+    uint32_t slot = 0;
+    const int status = OpenCliSlot(options, options.arguments[0], port, table, slot);
+    if (status != EXIT_OK)
+        return status;
+    if (!CliSlotRecoverable(table, slot))
+        return EXIT_FAILED;
+    const int32_t result = table.RepairSong(slot);
+    if (result != RESULT_OK) {
+        if (result != RESULT_CANCELLED)
+            ShowResult(result);
+        return WorkExit(result);
+    }
+    std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
+    return EXIT_OK;
+}
+} // namespace
+
+BRINDLE_CLI_COMMAND("repair", RunRepair);

@@ -2,6 +2,7 @@
 
 #include "CLooperSongTable.h"
 #include "CUSBPort.h"
+#include "CliCancel.h"
 #include "CliDevice.h"
 #include "DamagedSlots.h"
 #include "Messages.h"
@@ -84,4 +85,15 @@ bool CliRefuseWhileDamaged(const CLooperSongTable &table)
         return false;
     std::fprintf(stderr, "brindle-cli: %s\n", refusal.toUtf8().constData());
     return true;
+}
+
+int CliSlotChangedExit(const CLooperSongTable &table, uint32_t slot, int32_t result)
+{
+    if (result != RESULT_OK) {
+        if (result != RESULT_CANCELLED)
+            ShowResult(result);
+        return WorkExit(result);
+    }
+    std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
+    return EXIT_OK;
 }

@@ -24,3 +24,6 @@ int OpenCliSongSlot(const SCliOptions &options, const QString &text, CUSBPort &p
 bool CliRefuseWhileDamaged(const CLooperSongTable &table);
 // The row text of the song list for a slot, "Song NNN -- (Damaged: ...)" for a damaged one.
 QString CliRowText(const CLooperSongTable &table, uint32_t slot);
+// The end of a change to one slot (delete, repair): the result reported unless the work was
+// cancelled, the slot's new row printed when it succeeded. The status to exit with.
+int CliSlotChangedExit(const CLooperSongTable &table, uint32_t slot, int32_t result);

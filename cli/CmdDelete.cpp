@@ -28,13 +28,7 @@ int RunDelete(const SCliOptions &options)
     int32_t result = table.EraseSong(slot);
     if (result == RESULT_OK)
         result = table.ReloadSong(slot);
-    if (result != RESULT_OK) {
-        if (result != RESULT_CANCELLED)
-            ShowResult(result);
-        return WorkExit(result);
-    }
-    std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
-    return EXIT_OK;
+    return CliSlotChangedExit(table, slot, result);
 }
 } // namespace
 

@@ -39,13 +39,7 @@ int RunRepair(const SCliOptions &options)
     if (!CliSlotRecoverable(table, slot))
         return EXIT_FAILED;
     const int32_t result = table.RepairSong(slot);
-    if (result != RESULT_OK) {
-        if (result != RESULT_CANCELLED)
-            ShowResult(result);
-        return WorkExit(result);
-    }
-    std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
-    return EXIT_OK;
+    return CliSlotChangedExit(table, slot, result);
 }
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "CSimBus.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
+#include "WindowTestEnd.h"
 
 #include <QFileInfo>
 #include <QListWidget>
@@ -32,15 +33,7 @@ class TestStopTransfer : public QObject {
 
 private slots:
     void initTestCase() { UseSimulatedLoopersInWindow(); }
-    void cleanup()
-    {
-        m_pWindow.reset();
-        if (m_pAnswerer)
-            QVERIFY2(m_pAnswerer->Failures().isEmpty(), qPrintable(m_pAnswerer->Failures().join("\n")));
-        m_pAnswerer.reset();
-        CSimBus::Instance().Clear();
-        QFile::remove(SettingsFilePath());
-    }
+    void cleanup() { EndWindowTest(m_pWindow, m_pAnswerer); }
 
     void closeDuringUploadAsksFirst()
     {

@@ -19,10 +19,11 @@ std::unique_ptr<CLooperSongBase> CreateStore(uint32_t storeKind)
     return std::unique_ptr<CLooperSongBase>(new CLooperSongOld);
 }
 
+CLooperSongTable::RandomSource g_pfnDefaultRandom = &Random32;
 } // namespace
 
 CLooperSongTable::CLooperSongTable(CUSBPort &port)
-    : m_port(port), m_geometry(), m_nLoadResult(RESULT_OK), m_pfnRandom(&Random32)
+    : m_port(port), m_geometry(), m_nLoadResult(RESULT_OK), m_pfnRandom(g_pfnDefaultRandom)
 {
 }
 
@@ -30,7 +31,12 @@ CLooperSongTable::~CLooperSongTable() = default;
 
 void CLooperSongTable::SetRandomSource(RandomSource source)
 {
-    m_pfnRandom = source ? source : &Random32;
+    m_pfnRandom = source ? source : g_pfnDefaultRandom;
+}
+
+void CLooperSongTable::SetDefaultRandomSource(RandomSource source)
+{
+    g_pfnDefaultRandom = source ? source : &Random32;
 }
 
 CLooperSongBase *CLooperSongTable::Store(uint32_t slot) const

@@ -54,8 +54,11 @@ public:
     const UsedBlockMap &UsedBlocks() const { return m_usedBlocks; }
     // The geometry of the loaded model; all zero before a load.
     const FlashGeometry &Geometry() const { return m_geometry; }
-    // Where the allocation's start block comes from; null restores Random32.
+    // Where the allocation's start block comes from; null restores the default source.
     void SetRandomSource(RandomSource source);
+    // The source of tables made from now on (Random32 unless set), so that a test tool can replay
+    // every allocation of a run, its command lines' included; null restores Random32.
+    static void SetDefaultRandomSource(RandomSource source);
 
 private:
     int32_t PrepareLoad();

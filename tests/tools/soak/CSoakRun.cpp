@@ -17,6 +17,8 @@ const int FULL_CHECK_EVERY = 25;
 CSoakRun::CSoakRun(uint32_t productId, uint32_t seed) : m_rig(productId), m_random(seed)
 {
     g_allocation.seed(seed ^ 0x5A5A5A5Au);
+    // Every table, the command lines' ones too, draws from the run's seed: a run can be replayed.
+    CLooperSongTable::SetDefaultRandomSource(&SoakAllocationStart);
     m_rig.Table().SetRandomSource(&SoakAllocationStart);
 }
 
@@ -59,6 +61,11 @@ Bytes CSoakRun::ReadSlot(uint32_t slot)
     return bytes;
 }
 
+int CSoakRun::PageCount(size_t bytes) const
+{
+    return int(bytes / m_rig.Geometry().dataBytesPerPage) + 1;
+}
+
 // A power cut or one fault at a random request of the coming operation, or neither.
 void CSoakRun::Disturb(int expectedRequests)
 {
@@ -77,38 +84,66 @@ void CSoakRun::Disturb(int expectedRequests)
     }
 }
 
-int32_t CSoakRun::Carry(SStep &step)
+CSoakRun::EOperation CSoakRun::ChooseOperation(uint32_t slot)
+{
+    const uint32_t choice = Draw(20);
+    if (choice < 8)
+        return OP_DOWNLOAD;
+    if (choice < 11)
+        return OP_DELETE;
+    if (choice < 13)
+        return m_slots[slot].empty() ? OP_DOWNLOAD : OP_UPLOAD;
+    if (choice < 15)
+        return OP_CLI_DOWNLOAD;
+    if (choice < 16)
+        return OP_CLI_DELETE;
+    if (choice < 18 || m_backup.empty())
+        return OP_CLI_BACKUP;
+    return OP_CLI_RESTORE;
+}
+
+// False only when a check broke; the operation's own outcome is in step.succeeded.
+bool CSoakRun::Carry(SStep &step)
 {
     CLooperSongTable &table = m_rig.Table();
     const FlashGeometry &geometry = m_rig.Geometry();
+    int32_t result = RESULT_OK;
     if (step.operation == OP_DOWNLOAD) {
-        step.candidate = NewSong();
-        const int pages = int(step.candidate.size() / geometry.dataBytesPerPage) + 1;
+        Bytes &song = step.candidates[step.slot] = NewSong();
+        const int pages = PageCount(song.size());
         Disturb(2 * pages + int(pages / geometry.pagesPerBlock) + 24);
-        return table.WriteSong(step.slot, step.candidate.data(), uint32_t(step.candidate.size()), nullptr);
-    }
-    if (step.operation == OP_DELETE) {
+        result = table.WriteSong(step.slot, song.data(), uint32_t(song.size()), nullptr);
+    } else if (step.operation == OP_DELETE) {
+        step.candidates[step.slot] = Bytes();
         Disturb(2);
-        return table.EraseSong(step.slot);
+        result = table.EraseSong(step.slot);
+    } else if (step.operation == OP_UPLOAD) {
+        Disturb(PageCount(table.Store(step.slot)->GetSize()) + 2);
+        Bytes back(table.Store(step.slot)->GetSize());
+        result = table.ReadSong(step.slot, back.data(), uint32_t(back.size()), nullptr);
+        m_bReadOther = result == RESULT_OK && back != m_slots[step.slot];
+    } else {
+        return CarryCommandLine(step);
     }
-    Disturb(int(table.Store(step.slot)->GetSize() / geometry.dataBytesPerPage) + 2);
-    Bytes back(table.Store(step.slot)->GetSize());
-    const int32_t result = table.ReadSong(step.slot, back.data(), uint32_t(back.size()), nullptr);
-    m_bReadOther = result == RESULT_OK && back != m_slots[step.slot];
-    return result;
+    step.succeeded = result == RESULT_OK;
+    return true;
 }
 
-// Where the cut landed: the erase of the slot's FAT block and the record written at its page 0
-// are the wrap window; the legacy song-file flag (memory area 0) comes after the record.
+// Where the cut landed: the erase of a slot's FAT block and the record written at its page 0
+// are that slot's wrap window; the legacy song-file flag (memory area 0) comes after the record.
 void CSoakRun::NoteCut(SStep &step)
 {
     ++m_figures.cuts;
     const SSimRequest last = m_rig.Device().Requests().back();
     const FlashGeometry &geometry = m_rig.Geometry();
-    const uint32_t fat = PageAddress(geometry, geometry.dataBlockCount + step.slot, 0);
-    const bool inFat = last.area == 1 && last.address >= fat && last.address < fat + geometry.blockSize;
-    step.inWrap = inFat && (last.command == CMD_ERASE || (last.command == CMD_WRITE && last.address == fat));
-    m_figures.wrapCuts += step.inWrap ? 1 : 0;
+    const uint32_t fatStart = PageAddress(geometry, geometry.dataBlockCount, 0);
+    const uint32_t slot = last.address >= fatStart ? (last.address - fatStart) / geometry.blockSize : 0;
+    const uint32_t fat = PageAddress(geometry, geometry.dataBlockCount + slot, 0);
+    const bool inFat = last.area == 1 && last.address >= fatStart && slot < m_slots.size();
+    if (inFat && (last.command == CMD_ERASE || (last.command == CMD_WRITE && last.address == fat))) {
+        step.wrapSlot = int(slot);
+        ++m_figures.wrapCuts;
+    }
     m_figures.flagCuts += last.area == 0 && last.command != CMD_READ ? 1 : 0;
 }
 
@@ -121,30 +156,56 @@ bool CSoakRun::Step(bool readEverySlot)
     m_bReadOther = false;
     SStep step;
     step.slot = Draw(uint32_t(m_slots.size()));
-    const uint32_t choice = Draw(10);
-    step.operation = choice < 6 ? OP_DOWNLOAD : choice < 8 ? OP_DELETE : OP_UPLOAD;
-    if (step.operation == OP_UPLOAD && m_slots[step.slot].empty())
-        step.operation = OP_DOWNLOAD;
-    const int32_t result = Carry(step);
+    step.operation = ChooseOperation(step.slot);
+    if (!Carry(step))
+        return false;
     if (!m_rig.Flash().Faults().empty())
         return Fail("a byte was programmed where the flash was not erased");
-    const bool cut = m_rig.Device().PoweredOff();
-    if (cut)
+    if (m_rig.Device().PoweredOff())
         NoteCut(step);
     m_rig.Device().ClearFaults();
     m_rig.Device().SetPowerCut({0, 0});
     if (m_bReadOther)
         return Fail(QStringLiteral("slot %1 read back other bytes than its song").arg(step.slot + 1));
-    // Plugged in again after any disturbance: a fault may have left the looper's ports gone even
-    // when the operation succeeded (the legacy song-file flag does not count for its result).
-    if (m_bDisturbed || result != RESULT_OK)
-        m_rig.PlugBackIn();
+    return Reload(step, readEverySlot);
+}
+
+// A load that meets a fault only reads: it must leave the flash as it was.
+bool CSoakRun::LoadWithFault()
+{
+    m_rig.Flash().ClearLog();
+    SSimFault fault;
+    fault.kind = ESimFaultKind(Draw(SIM_FAULT_REMOVE_PORTS + 1));
+    fault.atRequest = 1 + int(Draw(uint32_t(std::max(m_nLoadRequests, 1))));
+    fault.delayMs = int(Draw(4000));
+    m_rig.Device().SetFault(fault);
+    ++m_figures.faults;
     m_rig.Table().LoadEachSong();
+    m_rig.Device().ClearFaults();
+    if (!m_rig.Flash().Operations().empty())
+        return Fail("a load that met a fault changed the flash");
+    m_rig.PlugBackIn();
+    return true;
+}
+
+// Plugged in again after any disturbance: a fault may have left the looper's ports gone even
+// when the operation succeeded (the legacy song-file flag does not count for its result).
+bool CSoakRun::Reload(const SStep &step, bool readEverySlot)
+{
+    if (m_bDisturbed || !step.succeeded)
+        m_rig.PlugBackIn();
+    else if (step.operation >= OP_CLI_DOWNLOAD && !m_rig.Port().Connect(0))
+        return Fail("the looper did not answer after a command line");
+    if (Draw(10) == 0 && !LoadWithFault())
+        return false;
+    const size_t before = m_rig.Device().Requests().size();
+    m_rig.Table().LoadEachSong();
+    m_nLoadRequests = int(m_rig.Device().Requests().size() - before);
     for (uint32_t slot = 0; slot < m_slots.size(); ++slot) {
-        if (!CheckSlot(step, slot, readEverySlot || slot == step.slot))
+        if (!CheckSlot(step, slot, readEverySlot || step.candidates.count(slot) > 0))
             return false;
     }
-    return true;
+    return CheckSucceeded(step);
 }
 
 // A damaged slot is repaired when it can be, otherwise cleared so that the looper stays writable.
@@ -162,7 +223,8 @@ bool CSoakRun::CheckSlot(const SStep &step, uint32_t slot, bool readBytes)
             return Fail(QStringLiteral("slot %1 was repaired to another song").arg(slot + 1));
         return true;
     }
-    const bool deleting = step.operation == OP_DELETE && slot == step.slot;
+    const auto candidate = step.candidates.find(slot);
+    const bool deleting = candidate != step.candidates.end() && candidate->second.empty();
     if (!deleting && !CountLoss(step, slot))
         return false;
     m_slots[slot].clear();
@@ -174,7 +236,6 @@ bool CSoakRun::CheckSlot(const SStep &step, uint32_t slot, bool readBytes)
 bool CSoakRun::CheckLoaded(const SStep &step, uint32_t slot, bool readBytes)
 {
     const CLooperSongBase *store = m_rig.Table().Store(slot);
-    const bool mayChange = slot == step.slot && step.operation != OP_UPLOAD;
     if (!readBytes) {
         return store->GetSize() == m_slots[slot].size() ||
                Fail(QStringLiteral("slot %1 changed size unasked").arg(slot + 1));
@@ -182,7 +243,8 @@ bool CSoakRun::CheckLoaded(const SStep &step, uint32_t slot, bool readBytes)
     const Bytes held = store->HasSong() ? ReadSlot(slot) : Bytes();
     if (held == m_slots[slot])
         return true;
-    if (mayChange && held == step.candidate) {
+    const auto candidate = step.candidates.find(slot);
+    if (candidate != step.candidates.end() && held == candidate->second) {
         m_slots[slot] = held;
         return true;
     }
@@ -193,10 +255,23 @@ bool CSoakRun::CheckLoaded(const SStep &step, uint32_t slot, bool readBytes)
     return Fail(QStringLiteral("slot %1 shows a song it must not hold").arg(slot + 1));
 }
 
-// A loss is allowed only in the slot the operation worked on, with the cut in the wrap window.
+// An operation that reported success has committed every slot it wrote.
+bool CSoakRun::CheckSucceeded(const SStep &step)
+{
+    if (!step.succeeded)
+        return true;
+    for (const auto &candidate : step.candidates) {
+        if (m_slots[candidate.first] != candidate.second)
+            return Fail(QStringLiteral("success reported, but slot %1 does not hold the new song")
+                            .arg(candidate.first + 1));
+    }
+    return true;
+}
+
+// A loss is allowed only in the slot whose FAT-block wrap the cut landed in.
 bool CSoakRun::CountLoss(const SStep &step, uint32_t slot)
 {
-    if (step.inWrap && slot == step.slot) {
+    if (step.wrapSlot == int(slot)) {
         ++m_figures.wrapLost;
         return true;
     }

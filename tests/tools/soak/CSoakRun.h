@@ -3,7 +3,9 @@
 #include "CStoreRig.h"
 
 #include <QString>
+#include <QTemporaryDir>
 
+#include <map>
 #include <random>
 
 struct SSoakFigures {
@@ -17,10 +19,12 @@ struct SSoakFigures {
     int wrapCuts = 0;
     int wrapLost = 0;
     int flagCuts = 0;
+    int commandLines = 0;
 };
 
-// Random downloads, deletes and uploads on one simulated looper, with single faults and power cuts
-// followed by a fresh looper on the same flash, checked against a model of what each slot must hold.
+// Random downloads, deletes, uploads, backups and restores on one simulated looper, through the
+// song table and through brindle-cli command lines, with single faults and power cuts followed by
+// a fresh looper on the same flash, checked against a model of what each slot must hold.
 class CSoakRun {
 public:
     CSoakRun(uint32_t productId, uint32_t seed);
@@ -30,25 +34,49 @@ public:
     const QString &Failure() const { return m_failure; }
 
 private:
-    enum EOperation { OP_DOWNLOAD, OP_DELETE, OP_UPLOAD };
+    enum EOperation {
+        OP_DOWNLOAD,
+        OP_DELETE,
+        OP_UPLOAD,
+        OP_CLI_DOWNLOAD,
+        OP_CLI_DELETE,
+        OP_CLI_BACKUP,
+        OP_CLI_RESTORE,
+    };
     struct SStep {
         EOperation operation;
         uint32_t slot;
-        Bytes candidate; // what the slot holds once the operation has committed
-        bool inWrap = false;
+        // What each slot the operation writes holds once the operation has committed there.
+        std::map<uint32_t, Bytes> candidates;
+        // The slot whose FAT-block wrap the power cut landed in, or -1.
+        int wrapSlot = -1;
+        bool succeeded = false;
     };
 
+    EOperation ChooseOperation(uint32_t slot);
     bool Step(bool readEverySlot);
-    int32_t Carry(SStep &step);
+    bool Carry(SStep &step);
     void Disturb(int expectedRequests);
     void NoteCut(SStep &step);
+    bool Reload(const SStep &step, bool readEverySlot);
+    bool LoadWithFault();
     bool CheckSlot(const SStep &step, uint32_t slot, bool readBytes);
     bool CheckLoaded(const SStep &step, uint32_t slot, bool readBytes);
+    bool CheckSucceeded(const SStep &step);
     bool CountLoss(const SStep &step, uint32_t slot);
     bool Fail(const QString &why);
     Bytes NewSong();
     Bytes ReadSlot(uint32_t slot);
     uint32_t Draw(uint32_t below) { return below == 0 ? 0 : m_random() % below; }
+    int PageCount(size_t bytes) const;
+
+    // Command lines, run in this process against the same looper.
+    bool CarryCommandLine(SStep &step);
+    int RunCommandLine(const QStringList &arguments);
+    QStringList DownloadCommandLine(SStep &step);
+    QStringList RestoreCommandLine(SStep &step);
+    int BackupRequests() const;
+    bool NoteBackup(int status);
 
     CStoreRig m_rig;
     std::mt19937 m_random;
@@ -58,4 +86,9 @@ private:
     uint32_t m_nNextSong = 1;
     bool m_bDisturbed = false;
     bool m_bReadOther = false;
+    int m_nLoadRequests = 0;
+    QTemporaryDir m_folder;
+    // The songs of the last complete backup in m_folder, by slot.
+    std::map<uint32_t, Bytes> m_backup;
+    QString m_strCommandOutput;
 };

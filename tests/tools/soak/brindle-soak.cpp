@@ -35,8 +35,8 @@ bool ParseArguments(const QStringList &arguments, uint32_t &seed, int &ops, uint
 void PrintFigures(const SSoakFigures &figures)
 {
     std::printf("%d cuts in the FAT-block wrap window (%d songs lost there), %d in the song-file flag, "
-                "%d damaged slots repaired\n",
-                figures.wrapCuts, figures.wrapLost, figures.flagCuts, figures.repaired);
+                "%d damaged slots repaired, %d brindle-cli command lines\n",
+                figures.wrapCuts, figures.wrapLost, figures.flagCuts, figures.repaired, figures.commandLines);
     std::printf("%d ops, %d power cuts, %d faults, %d songs lost, %d slots damaged\n", figures.ops,
                 figures.cuts, figures.faults, figures.lost, figures.damaged);
 }
@@ -52,6 +52,7 @@ void Add(SSoakFigures &total, const SSoakFigures &figures)
     total.wrapCuts += figures.wrapCuts;
     total.wrapLost += figures.wrapLost;
     total.flagCuts += figures.flagCuts;
+    total.commandLines += figures.commandLines;
 }
 } // namespace
 

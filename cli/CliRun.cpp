@@ -1,0 +1,48 @@
+#include "CliRun.h"
+
+#include "CliCommands.h"
+#include "CliHelp.h"
+#include "MidiBackendChoice.h"
+
+#include <cstdio>
+
+namespace {
+int UsageError(const QString &text)
+{
+    std::fprintf(stderr, "brindle-cli: %s\n\n%s", text.toLocal8Bit().constData(),
+                 CliUsage().toLocal8Bit().constData());
+    return EXIT_USAGE;
+}
+
+bool InstallBackend(const SCliOptions &options, QString &errorText)
+{
+    if (!options.api.isEmpty())
+        return ChooseMidiBackend(options.api, errorText);
+    return InstallMidiBackendFromEnvironment(errorText);
+}
+} // namespace
+
+std::map<QString, CliCommand> &CliCommandTable()
+{
+    static std::map<QString, CliCommand> table;
+    return table;
+}
+
+int RunCli(const QStringList &arguments)
+{
+    SCliOptions options;
+    QString errorText;
+    if (!ParseCliOptions(arguments, options, errorText))
+        return UsageError(errorText);
+    int status = EXIT_OK;
+    if (AnswerCliHelp(options, status))
+        return status;
+    const auto command = CliCommandTable().find(options.command);
+    if (command == CliCommandTable().end())
+        return UsageError(QStringLiteral("unknown command %1").arg(options.command));
+    if (options.json && !CliCommandTakesJson(options.command))
+        return UsageError(QStringLiteral("--json is not available for %1").arg(options.command));
+    if (!InstallBackend(options, errorText))
+        return UsageError(errorText);
+    return command->second(options);
+}

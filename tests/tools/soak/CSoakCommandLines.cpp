@@ -137,6 +137,8 @@ bool CSoakRun::CarryCommandLine(SStep &step)
         step.candidates[step.slot] = Bytes();
         arguments = QStringList{"delete", SlotText(step.slot), "--yes"};
     } else if (step.operation == OP_CLI_BACKUP) {
+        // Whatever manifest is there afterwards, this backup wrote.
+        QFile::remove(m_folder.filePath("backup/manifest.json"));
         arguments = QStringList{"backup", m_folder.filePath("backup")};
         requests += BackupRequests();
     } else {

@@ -12,12 +12,14 @@ struct SSoakFigures {
     int ops = 0;
     int cuts = 0;
     int faults = 0;
-    // Songs lost where no loss is allowed, and cuts in the loss windows with the songs lost there.
+    // Songs lost where no loss is allowed, and cuts in the loss windows with what they cost there:
+    // songs lost, or slots left with an earlier version of their song.
     int lost = 0;
     int damaged = 0;
     int repaired = 0;
     int wrapCuts = 0;
     int wrapLost = 0;
+    int wrapEarlier = 0;
     int flagCuts = 0;
     int commandLines = 0;
 };
@@ -28,6 +30,8 @@ struct SSoakFigures {
 class CSoakRun {
 public:
     CSoakRun(uint32_t productId, uint32_t seed);
+    // One line per operation on stderr, to follow a failing run up to its failure.
+    void SetTrace(bool trace) { m_bTrace = trace; }
     // False at the first broken check; Failure() says which.
     bool Run(int ops);
     const SSoakFigures &Figures() const { return m_figures; }
@@ -65,6 +69,7 @@ private:
     bool CheckSucceeded(const SStep &step);
     bool CountLoss(const SStep &step, uint32_t slot);
     bool Fail(const QString &why);
+    void Trace(const SStep &step) const;
     Bytes NewSong();
     Bytes ReadSlot(uint32_t slot);
     uint32_t Draw(uint32_t below) { return below == 0 ? 0 : m_random() % below; }
@@ -86,6 +91,8 @@ private:
     uint32_t m_nNextSong = 1;
     bool m_bDisturbed = false;
     bool m_bReadOther = false;
+    bool m_bTrace = false;
+    QString m_strDisturbance;
     int m_nLoadRequests = 0;
     QTemporaryDir m_folder;
     // The songs of the last complete backup in m_folder, by slot.

@@ -73,6 +73,21 @@ bool ParseSignal(const QString &text, SSimDeviceConfig &config)
            config.signalNumber > 0 && config.signalNumber < 32;
 }
 
+// BRINDLE_SIM_POWERCUT=N:SEED: the looper loses power while carrying out request N; the flash
+// file keeps what was applied.
+bool ParsePowerCut(const QString &text, SSimPowerCut &cut)
+{
+    cut = {0, 0};
+    if (text.isEmpty())
+        return true;
+    const QStringList parts = text.split(':');
+    bool requestOk = false;
+    bool seedOk = false;
+    cut.atRequest = parts[0].toInt(&requestOk);
+    cut.seed = parts.size() == 2 ? parts[1].toUInt(&seedOk) : 0;
+    return parts.size() == 2 && requestOk && seedOk && cut.atRequest > 0;
+}
+
 bool DemoDevice(QString &errorText)
 {
     CSimBus::Instance().Clear();
@@ -92,13 +107,16 @@ bool SimulatedDevices(QString &errorText)
     const int count = Variable("BRINDLE_SIM_DEVICES", "1").toInt(&countOk);
     const QString version = Variable("BRINDLE_SIM_VERSION", "1.2.3");
     const QString mode = Variable("BRINDLE_SIM_MODE", "normal");
+    SSimPowerCut cut;
     if (!modelOk || !countOk || count < 0 || count > 16 || !ParseVersion(version, config.firmwareVersion) ||
-        !ParseMode(mode, config) || !ParseSignal(qEnvironmentVariable("BRINDLE_SIM_SIGNAL"), config)) {
+        !ParseMode(mode, config) || !ParseSignal(qEnvironmentVariable("BRINDLE_SIM_SIGNAL"), config) ||
+        !ParsePowerCut(qEnvironmentVariable("BRINDLE_SIM_POWERCUT"), cut)) {
         errorText =
             QStringLiteral("bad simulator setting: BRINDLE_SIM_MODEL=%1 BRINDLE_SIM_VERSION=%2 "
-                           "BRINDLE_SIM_MODE=%3 BRINDLE_SIM_DEVICES=%4 BRINDLE_SIM_SIGNAL=%5 (see README)")
+                           "BRINDLE_SIM_MODE=%3 BRINDLE_SIM_DEVICES=%4 BRINDLE_SIM_SIGNAL=%5 "
+                           "BRINDLE_SIM_POWERCUT=%6 (see README)")
                 .arg(Variable("BRINDLE_SIM_MODEL", ""), version, mode, Variable("BRINDLE_SIM_DEVICES", ""),
-                     Variable("BRINDLE_SIM_SIGNAL", ""));
+                     Variable("BRINDLE_SIM_SIGNAL", ""), Variable("BRINDLE_SIM_POWERCUT", ""));
         return false;
     }
     if (!ChooseSimulatedWire(errorText))
@@ -113,6 +131,8 @@ bool SimulatedDevices(QString &errorText)
         auto looper = std::make_shared<CSimDevice>(device);
         if (mode == MUTE_ERASE_MODE)
             looper->SetFault({SIM_FAULT_SILENCE, 0, ERASE_COMMAND});
+        if (i == 0)
+            looper->SetPowerCut(cut);
         CSimBus::Instance().Attach(looper);
     }
     SetMidiBackend(std::make_shared<CSimulatorBackend>());

@@ -1,5 +1,7 @@
 #include "CLooperSongBase.h"
+#include "CSimBus.h"
 #include "CStoreRig.h"
+#include "MidiBackendChoice.h"
 #include "ResultCodes.h"
 
 #include <QtTest>
@@ -160,6 +162,83 @@ private slots:
         }
         QVERIFY(damaged > 0);
     }
+
+    // BRINDLE_SIM_POWERCUT cuts the looper that BRINDLE_SIM_FLASH keeps: the torn record stays in the
+    // file, and the looper started from it next offers the previous song for repair.
+    void powerCutNamedInTheEnvironmentStaysInTheFlashFile()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("looper.flash");
+        qputenv("BRINDLE_SIM_MODEL", QByteArray::number(PULSE));
+        qputenv("BRINDLE_SIM_FLASH", path.toUtf8());
+        const Bytes first = SongBytes(LENGTH, 1);
+        const Bytes second = SongBytes(LENGTH, 2);
+        QCOMPARE(WriteThroughEnvironment(first), RESULT_OK);
+        QFile::copy(path, path + ".first");
+        QCOMPARE(WriteThroughEnvironment(second), RESULT_OK);
+        const int commit = m_nLastRecordWrite;
+        QFile::remove(path);
+        QFile::copy(path + ".first", path);
+        qputenv("BRINDLE_SIM_POWERCUT", QByteArray::number(commit) + ":7");
+        QVERIFY(WriteThroughEnvironment(second) != RESULT_OK);
+        qunsetenv("BRINDLE_SIM_POWERCUT");
+
+        QString errorText;
+        QVERIFY(ChooseMidiBackend("simulator", errorText));
+        CUSBPort port;
+        QVERIFY(port.Connect(0));
+        CLooperSongTable table(port);
+        QCOMPARE(table.LoadEachSong(), RESULT_CHECKSUM_ERROR);
+        QVERIFY(table.SongRecoverable(0));
+        QCOMPARE(table.RepairSong(0), RESULT_OK);
+        Bytes back(LENGTH);
+        QCOMPARE(table.ReadSong(0, back.data(), LENGTH, nullptr), RESULT_OK);
+        QCOMPARE(back, first);
+
+        port.Disconnect();
+        qunsetenv("BRINDLE_SIM_MODEL");
+        qunsetenv("BRINDLE_SIM_FLASH");
+        CSimBus::Instance().Clear();
+        CStoreRig::InstallSimulator();
+    }
+
+private:
+    // Writes slot 1 of the looper the environment describes, then lets it go so that it saves its
+    // flash; notes the request that wrote the slot's record.
+    int32_t WriteThroughEnvironment(const Bytes &song)
+    {
+        QString errorText;
+        if (!ChooseMidiBackend("simulator", errorText))
+            return RESULT_DEVICE_NOT_OPEN;
+        std::weak_ptr<CSimDevice> looper = CSimBus::Instance().Devices().front();
+        int32_t result = RESULT_DEVICE_NOT_OPEN;
+        {
+            CUSBPort port;
+            CLooperSongTable table(port);
+            table.SetRandomSource([]() { return uint32_t(0); });
+            if (port.Connect(0) && table.LoadEachSong() == RESULT_OK)
+                result = table.WriteSong(0, song.data(), LENGTH, nullptr);
+            NoteLastRecordWrite(*looper.lock());
+            port.Disconnect();
+        }
+        CSimBus::Instance().Clear();
+        // The bus thread may still hold the looper for a moment; its flash is saved when it goes.
+        for (int waited = 0; waited < 5000 && !looper.expired(); waited += 10)
+            QTest::qWait(10);
+        return looper.expired() ? result : RESULT_DEVICE_NOT_OPEN;
+    }
+    void NoteLastRecordWrite(const CSimDevice &looper)
+    {
+        const FlashGeometry &geometry = *FindDeviceModel(PULSE)->geometry;
+        const uint32_t fat = PageAddress(geometry, geometry.dataBlockCount, 0);
+        for (const SSimRequest &request : looper.Requests()) {
+            if (request.command == CMD_WRITE && request.area == 1 && request.address >= fat &&
+                request.address < fat + geometry.blockSize)
+                m_nLastRecordWrite = request.number;
+        }
+    }
+
+    int m_nLastRecordWrite = 0;
 };
 
 QTEST_GUILESS_MAIN(TestPowerCut)

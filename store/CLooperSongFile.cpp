@@ -64,7 +64,9 @@ int32_t CLooperSongFile::Load(UsedBlockMap &usedBlocks)
         return RESULT_READ_FAILED;
     const int32_t result = empty ? CheckNextRecordErased(page) : ReadHeader(page);
     if (result != RESULT_OK || empty) {
-        m_bFatKnown = result == RESULT_OK;
+        // An empty-looking block may still hold, past its first records, what an erase cut by a
+        // power loss left: the first song written there erases the block before its record.
+        m_bFatKnown = false;
         return result;
     }
     const int32_t rest = CheckNextRecordErased(page);

@@ -166,6 +166,10 @@ int32_t CLooperSongOld::CommitRecord(const SBlockList &blocks, uint32_t length)
         if (!EraseFatBlock())
             return RESULT_FLASH_ERASE_FAILED;
         page = 0;
+    } else if (!HasSong() && !EraseFatBlock()) {
+        // An empty-looking block may still hold, past its first record places, what an erase cut
+        // by a power loss left: it is erased before the first record, which keeps its place.
+        return RESULT_FLASH_ERASE_FAILED;
     }
     SOldLoopSongData record;
     BuildRecord(record, blocks, length);

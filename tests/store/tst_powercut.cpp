@@ -128,10 +128,18 @@ private slots:
 
     // A delete cut while it erases the FAT block leaves old records scattered over it: the slot
     // shows its song, nothing, or damage, never an older song, and the next song is written only
-    // over erased flash.
+    // over erased flash and read back after power comes back.
+    void tornFatEraseNeverShowsAnOlderSong_data()
+    {
+        QTest::addColumn<uint32_t>("model");
+        QTest::newRow("PULSE RIG") << PULSE;
+        QTest::newRow("Corvel Solo") << SOLO;
+        QTest::newRow("Corvel Double") << DOUBLE;
+    }
     void tornFatEraseNeverShowsAnOlderSong()
     {
-        CStoreRig rig(PULSE);
+        QFETCH(uint32_t, model);
+        CStoreRig rig(model);
         QCOMPARE(rig.Table().LoadEachSong(), RESULT_OK);
         Bytes last;
         for (uint32_t n = 0; n < 10; ++n) {
@@ -159,6 +167,9 @@ private slots:
             }
             QCOMPARE(rig.Table().WriteSong(0, last.data(), LENGTH, nullptr), RESULT_OK);
             QVERIFY(rig.Flash().Faults().empty());
+            rig.PlugBackIn();
+            QCOMPARE(rig.Table().LoadEachSong(), RESULT_OK);
+            QCOMPARE(ReadBack(rig), last);
         }
         QVERIFY(damaged > 0);
     }

@@ -13,7 +13,7 @@ struct SSoakFigures {
     int cuts = 0;
     int faults = 0;
     // Songs lost where no loss is allowed, and cuts in the loss windows with what they cost there:
-    // songs lost, or slots left with an earlier version of their song.
+    // songs lost, or slots left showing an earlier record of theirs.
     int lost = 0;
     int damaged = 0;
     int repaired = 0;

@@ -45,8 +45,8 @@ bool ParseArguments(const QStringList &arguments, SSoakArguments &parsed)
 void PrintFigures(const SSoakFigures &figures)
 {
     std::printf(
-        "%d cuts in a FAT-block erase window (%d songs lost there, %d slots left with an earlier "
-        "version), %d in the song-file flag, %d damaged slots repaired, %d brindle-cli command lines\n",
+        "%d cuts in a FAT-block erase window (%d songs lost there, %d slots left showing an earlier "
+        "record), %d in the song-file flag, %d damaged slots repaired, %d brindle-cli command lines\n",
         figures.wrapCuts, figures.wrapLost, figures.wrapEarlier, figures.flagCuts, figures.repaired,
         figures.commandLines);
     std::printf("%d ops, %d power cuts, %d faults, %d songs lost, %d slots damaged\n", figures.ops,

@@ -59,18 +59,26 @@ bool ChooseSimulatedWire(QString &errorText)
     return true;
 }
 
+// "N:M" with a request number N from 1 and a second number M.
+bool ParseRequestPair(const QString &text, int &request, uint32_t &second)
+{
+    const QStringList parts = text.split(':');
+    bool requestOk = false;
+    bool secondOk = false;
+    request = parts[0].toInt(&requestOk);
+    second = parts.size() == 2 ? parts[1].toUInt(&secondOk) : 0;
+    return parts.size() == 2 && requestOk && secondOk && request > 0;
+}
+
 // BRINDLE_SIM_SIGNAL=N:S raises signal S on request N.
 bool ParseSignal(const QString &text, SSimDeviceConfig &config)
 {
+    uint32_t signalNumber = 0;
     if (text.isEmpty())
         return true;
-    const QStringList parts = text.split(':');
-    bool requestOk = false;
-    bool signalOk = false;
-    config.signalAtRequest = parts[0].toInt(&requestOk);
-    config.signalNumber = parts.size() == 2 ? parts[1].toInt(&signalOk) : 0;
-    return parts.size() == 2 && requestOk && signalOk && config.signalAtRequest > 0 &&
-           config.signalNumber > 0 && config.signalNumber < 32;
+    const bool parsed = ParseRequestPair(text, config.signalAtRequest, signalNumber);
+    config.signalNumber = int(signalNumber);
+    return parsed && signalNumber > 0 && signalNumber < 32;
 }
 
 // BRINDLE_SIM_POWERCUT=N:SEED: the looper loses power while carrying out request N; the flash
@@ -78,14 +86,7 @@ bool ParseSignal(const QString &text, SSimDeviceConfig &config)
 bool ParsePowerCut(const QString &text, SSimPowerCut &cut)
 {
     cut = {0, 0};
-    if (text.isEmpty())
-        return true;
-    const QStringList parts = text.split(':');
-    bool requestOk = false;
-    bool seedOk = false;
-    cut.atRequest = parts[0].toInt(&requestOk);
-    cut.seed = parts.size() == 2 ? parts[1].toUInt(&seedOk) : 0;
-    return parts.size() == 2 && requestOk && seedOk && cut.atRequest > 0;
+    return text.isEmpty() || ParseRequestPair(text, cut.atRequest, cut.seed);
 }
 
 bool DemoDevice(QString &errorText)

@@ -5,6 +5,9 @@
 #include "CSimulatorBackend.h"
 #include "MillisecondClock.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 uint32_t g_nStartBlock = 0;
 
@@ -36,6 +39,10 @@ void CStoreRig::PlugBackIn()
 {
     m_port.Disconnect();
     CSimBus::Instance().Clear();
+    // A request the old looper is still holding back (a delayed reply) has to end first: the bus
+    // hands requests over one at a time, and the new looper's probe would wait behind it.
+    for (int waited = 0; waited < 10000 && !CSimBus::Instance().Idle(); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     SSimDeviceConfig config;
     config.productId = m_nProductId;
     m_pDevice = std::make_shared<CSimDevice>(config, m_pDevice->Flash());

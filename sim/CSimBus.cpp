@@ -168,8 +168,18 @@ std::chrono::steady_clock::time_point CSimBus::CrossWire(std::chrono::steady_clo
         return start;
     const std::chrono::nanoseconds duration = UsbFullSpeedTime(wireBytes);
     m_nWireNanoseconds += duration.count();
-    std::this_thread::sleep_until(start + duration);
+    SleepPreciselyUntil(start + duration);
     return start + duration;
+}
+
+// A timer wakes a thread some tens of microseconds late, which on a paced wire would add up to a
+// share of every request: sleep through most of the wait, then watch the clock for the rest (not
+// yielding, which could hand the core to another process for a whole time slice).
+void CSimBus::SleepPreciselyUntil(std::chrono::steady_clock::time_point until)
+{
+    std::this_thread::sleep_until(until - TIMER_LATENESS);
+    while (std::chrono::steady_clock::now() < until) {
+    }
 }
 
 void CSimBus::Run()

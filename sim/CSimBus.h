@@ -70,8 +70,11 @@ private:
         std::chrono::steady_clock::time_point sent;
     };
 
+    static constexpr std::chrono::microseconds TIMER_LATENESS{100};
+
     CSimBus();
     void Run();
+    static void SleepPreciselyUntil(std::chrono::steady_clock::time_point until);
     void Deliver(const CSimDevice *device, std::vector<SimBytes> &replies);
     std::chrono::steady_clock::time_point CrossWire(std::chrono::steady_clock::time_point start,
                                                     size_t wireBytes);

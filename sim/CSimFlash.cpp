@@ -1,6 +1,7 @@
 #include "CSimFlash.h"
 
 #include <fstream>
+#include <numeric>
 #include <random>
 
 namespace {
@@ -10,6 +11,27 @@ const char FILE_MAGIC[8] = {'B', 'R', 'S', 'F', 'L', 'A', 'S', '1'};
 uint64_t RangeEnd(uint32_t address, uint32_t length)
 {
     return std::min<uint64_t>(uint64_t(address) + length, ADDRESS_SPACE);
+}
+
+// Calls visit(at, offset, count) for each piece of [start, end) that lies within one chunk: at is
+// the piece's first address, offset its place in that chunk.
+template <typename Visit> void ForEachChunkPiece(uint64_t start, uint64_t end, Visit visit)
+{
+    for (uint64_t at = start; at < end;) {
+        const uint32_t offset = uint32_t(at % CSimFlash::CHUNK_SIZE);
+        const uint32_t count = uint32_t(std::min<uint64_t>(end - at, CSimFlash::CHUNK_SIZE - offset));
+        visit(at, offset, count);
+        at += count;
+    }
+}
+
+// Index of the first byte that would need a bit set to become wanted; count when there is none.
+uint32_t FirstBitToSet(const uint8_t *bytes, const uint8_t *wanted, uint32_t count)
+{
+    uint32_t index = 0;
+    while (index < count && (bytes[index] & wanted[index]) == wanted[index])
+        ++index;
+    return index;
 }
 } // namespace
 
@@ -32,34 +54,31 @@ uint32_t CSimFlash::EraseSize(uint8_t area) const
     return found == m_eraseSizes.end() ? DEFAULT_ERASE_SIZE : found->second;
 }
 
-uint8_t *CSimFlash::WritableByte(uint8_t area, uint64_t address)
+std::vector<uint8_t> &CSimFlash::WritableChunk(uint8_t area, uint64_t address)
 {
     std::vector<uint8_t> &chunk = m_chunks[Key(area, address)];
     if (chunk.empty())
         chunk.assign(CHUNK_SIZE, 0xFF);
-    return &chunk[address % CHUNK_SIZE];
+    return chunk;
 }
 
-uint8_t CSimFlash::ByteAt(uint8_t area, uint64_t address) const
+const uint8_t *CSimFlash::ChunkBytes(uint8_t area, uint64_t address) const
 {
     const auto found = m_chunks.find(Key(area, address));
-    return found == m_chunks.end() ? 0xFF : found->second[address % CHUNK_SIZE];
+    return found == m_chunks.end() ? nullptr : found->second.data();
 }
 
 void CSimFlash::FillErased(uint8_t area, uint64_t start, uint64_t end)
 {
-    for (uint64_t address = start; address < end;) {
-        const uint64_t chunkEnd = std::min(end, (address / CHUNK_SIZE + 1) * CHUNK_SIZE);
-        const auto found = m_chunks.find(Key(area, address));
-        if (found != m_chunks.end()) {
-            if (address % CHUNK_SIZE == 0 && chunkEnd - address == CHUNK_SIZE)
-                m_chunks.erase(found);
-            else
-                std::fill(found->second.begin() + address % CHUNK_SIZE,
-                          found->second.begin() + (chunkEnd - 1) % CHUNK_SIZE + 1, 0xFF);
-        }
-        address = chunkEnd;
-    }
+    ForEachChunkPiece(start, end, [&](uint64_t at, uint32_t offset, uint32_t count) {
+        const auto found = m_chunks.find(Key(area, at));
+        if (found == m_chunks.end())
+            return;
+        if (count == CHUNK_SIZE)
+            m_chunks.erase(found);
+        else
+            std::fill_n(found->second.begin() + offset, count, 0xFF);
+    });
 }
 
 void CSimFlash::Erase(uint8_t area, uint32_t address)
@@ -79,17 +98,18 @@ void CSimFlash::Program(uint8_t area, uint32_t address, const uint8_t *data, uin
 
 void CSimFlash::ProgramLocked(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length)
 {
-    const uint64_t end = RangeEnd(address, length);
     bool faulted = false;
-    for (uint64_t at = address; at < end; ++at) {
-        uint8_t *byte = WritableByte(area, at);
-        const uint8_t wanted = data[at - address];
-        if ((*byte & wanted) != wanted && !faulted) {
-            m_faults.push_back({area, uint32_t(at), *byte, wanted});
+    ForEachChunkPiece(address, RangeEnd(address, length), [&](uint64_t at, uint32_t offset, uint32_t count) {
+        uint8_t *bytes = WritableChunk(area, at).data() + offset;
+        const uint8_t *wanted = data + (at - address);
+        const uint32_t fault = faulted ? count : FirstBitToSet(bytes, wanted, count);
+        if (fault < count) {
+            m_faults.push_back({area, uint32_t(at + fault), bytes[fault], wanted[fault]});
             faulted = true;
         }
-        *byte &= wanted;
-    }
+        for (uint32_t i = 0; i < count; ++i)
+            bytes[i] &= wanted[i];
+    });
     m_operations.push_back({SIM_FLASH_PROGRAM, area, address, length, address});
 }
 
@@ -102,10 +122,19 @@ void CSimFlash::TornErase(uint8_t area, uint32_t address, uint32_t seed)
     const uint32_t erasedPerMille = random() % 1001;
     const uint64_t start = address - address % size;
     const uint64_t end = std::min<uint64_t>(start + size, ADDRESS_SPACE);
-    for (uint64_t at = start; at < end; ++at) {
-        if (random() % 1000 < erasedPerMille && ByteAt(area, at) != 0xFF)
-            *WritableByte(area, at) = 0xFF;
-    }
+    // One draw per byte of the sector, erased or not, so the outcome depends on the seed alone.
+    ForEachChunkPiece(start, end, [&](uint64_t at, uint32_t offset, uint32_t count) {
+        const auto found = m_chunks.find(Key(area, at));
+        if (found == m_chunks.end()) {
+            random.discard(count);
+            return;
+        }
+        uint8_t *bytes = found->second.data() + offset;
+        for (uint32_t i = 0; i < count; ++i) {
+            if (random() % 1000 < erasedPerMille)
+                bytes[i] = 0xFF;
+        }
+    });
     m_operations.push_back({SIM_FLASH_ERASE, area, uint32_t(start), uint32_t(end - start), address});
 }
 
@@ -129,11 +158,12 @@ void CSimFlash::CopyFrom(const CSimFlash &other)
 std::vector<uint8_t> CSimFlash::Read(uint8_t area, uint32_t address, uint32_t length) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<uint8_t> bytes;
     const uint64_t end = RangeEnd(address, length);
-    bytes.reserve(size_t(end - address));
-    for (uint64_t at = address; at < end; ++at)
-        bytes.push_back(ByteAt(area, at));
+    std::vector<uint8_t> bytes(size_t(end - address), 0xFF);
+    ForEachChunkPiece(address, end, [&](uint64_t at, uint32_t offset, uint32_t count) {
+        if (const uint8_t *chunk = ChunkBytes(area, at))
+            std::copy_n(chunk + offset, count, bytes.begin() + (at - address));
+    });
     return bytes;
 }
 
@@ -141,27 +171,24 @@ uint16_t CSimFlash::Sum(uint8_t area, uint32_t address, uint32_t length) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     uint32_t sum = 0;
-    const uint64_t end = RangeEnd(address, length);
-    for (uint64_t at = address; at < end;) {
-        const uint64_t chunkEnd = std::min(end, (at / CHUNK_SIZE + 1) * CHUNK_SIZE);
-        const auto found = m_chunks.find(Key(area, at));
-        if (found == m_chunks.end()) {
-            sum += uint32_t((chunkEnd - at) * 0xFF);
-        } else {
-            for (uint64_t i = at; i < chunkEnd; ++i)
-                sum += found->second[i % CHUNK_SIZE];
-        }
-        at = chunkEnd;
-    }
+    ForEachChunkPiece(address, RangeEnd(address, length), [&](uint64_t at, uint32_t offset, uint32_t count) {
+        const uint8_t *chunk = ChunkBytes(area, at);
+        if (!chunk)
+            sum += count * 0xFFu;
+        else
+            sum = std::accumulate(chunk + offset, chunk + offset + count, sum);
+    });
     return uint16_t(sum);
 }
 
 void CSimFlash::Poke(uint8_t area, uint32_t address, const std::vector<uint8_t> &bytes)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const uint64_t end = RangeEnd(address, uint32_t(bytes.size()));
-    for (uint64_t at = address; at < end; ++at)
-        *WritableByte(area, at) = bytes[at - address];
+    ForEachChunkPiece(address, RangeEnd(address, uint32_t(bytes.size())),
+                      [&](uint64_t at, uint32_t offset, uint32_t count) {
+                          std::copy_n(bytes.begin() + (at - address), count,
+                                      WritableChunk(area, at).begin() + offset);
+                      });
 }
 
 std::vector<SFlashFault> CSimFlash::Faults() const

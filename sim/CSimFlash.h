@@ -63,8 +63,10 @@ private:
     {
         return (uint64_t(area) << 32) | (address / CHUNK_SIZE);
     }
-    uint8_t *WritableByte(uint8_t area, uint64_t address);
-    uint8_t ByteAt(uint8_t area, uint64_t address) const;
+    // The chunk holding address, created erased if it was not there yet.
+    std::vector<uint8_t> &WritableChunk(uint8_t area, uint64_t address);
+    // Null while the chunk holding address is all erased.
+    const uint8_t *ChunkBytes(uint8_t area, uint64_t address) const;
     void FillErased(uint8_t area, uint64_t start, uint64_t end);
     void ProgramLocked(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length);
 

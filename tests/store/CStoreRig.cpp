@@ -29,7 +29,7 @@ CStoreRig::CStoreRig(uint32_t productId) : m_nProductId(productId), m_table(m_po
     config.productId = productId;
     m_pDevice = std::make_shared<CSimDevice>(config);
     CSimBus::Instance().Attach(m_pDevice);
-    if (!m_port.Connect(0))
+    if (!Reconnect())
         qFatal("the simulated looper did not answer");
     m_table.SetRandomSource(&FixedStart);
     StartAllocationAt(0);
@@ -47,8 +47,19 @@ void CStoreRig::PlugBackIn()
     config.productId = m_nProductId;
     m_pDevice = std::make_shared<CSimDevice>(config, m_pDevice->Flash());
     CSimBus::Instance().Attach(m_pDevice);
-    if (!m_port.Connect(0))
+    if (!Reconnect())
         qFatal("the simulated looper did not answer after power came back");
+}
+
+// The connect probe waits 200 ms of real time: on a machine busy with other work the bus thread
+// may not get the processor that soon, which says nothing about the looper.
+bool CStoreRig::Reconnect()
+{
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (m_port.Connect(0))
+            return true;
+    }
+    return false;
 }
 
 CStoreRig::~CStoreRig()

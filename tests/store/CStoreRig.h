@@ -32,6 +32,8 @@ public:
 
     // A new looper with the flash of the old one, connected: as after power came back.
     void PlugBackIn();
+    // Connects the port to the same looper again, trying a few times; false when it never answers.
+    bool Reconnect();
     // The next allocations start at this block.
     void StartAllocationAt(uint32_t block);
     Bytes Page(uint32_t block, uint32_t page, uint32_t length);

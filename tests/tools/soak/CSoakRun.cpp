@@ -218,7 +218,7 @@ bool CSoakRun::Reload(const SStep &step, bool readEverySlot)
 {
     if (m_bDisturbed || !step.succeeded)
         m_rig.PlugBackIn();
-    else if (step.operation >= OP_CLI_DOWNLOAD && !m_rig.Port().Connect(0))
+    else if (step.operation >= OP_CLI_DOWNLOAD && !m_rig.Reconnect())
         return Fail("the looper did not answer after a command line");
     if (Draw(10) == 0 && !LoadWithFault())
         return false;

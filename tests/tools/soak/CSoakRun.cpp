@@ -240,27 +240,35 @@ bool CSoakRun::CheckSlot(const SStep &step, uint32_t slot, bool readBytes)
         return CheckLoaded(step, slot, readBytes);
     ++m_figures.damaged;
     if (table.SongRecoverable(slot)) {
-        if (table.RepairSong(slot) != RESULT_OK)
-            return Fail(QStringLiteral("slot %1 could not be repaired").arg(slot + 1));
-        ++m_figures.repaired;
-        const Bytes repaired = ReadSlot(slot);
-        if (repaired == m_slots[slot])
-            return true;
-        // A torn erase of a FAT block can leave an older record whole and the newest torn, just as a
-        // torn commit does: the slot is then offered an earlier version. Only inside the window.
+        if (table.RepairSong(slot) == RESULT_OK)
+            return CheckRepaired(step, slot);
+        // A half-erased FAT block can look recoverable while the older record no longer holds.
         if (step.wrapSlot != int(slot))
-            return Fail(QStringLiteral("slot %1 was repaired to another song").arg(slot + 1));
-        ++m_figures.wrapEarlier;
-        m_slots[slot] = repaired;
-        return true;
+            return Fail(QStringLiteral("slot %1 could not be repaired").arg(slot + 1));
     }
+    // A torn first record in an empty slot is damage, but no song was there to lose.
     const auto candidate = step.candidates.find(slot);
     const bool deleting = candidate != step.candidates.end() && candidate->second.empty();
-    if (!deleting && !CountLoss(step, slot))
-        return false;
+    if (!deleting && !m_slots[slot].empty())
+        CountLoss(step, slot);
     m_slots[slot].clear();
     if (table.EraseSong(slot) != RESULT_OK || table.ReloadSong(slot) != RESULT_OK)
         return Fail(QStringLiteral("damaged slot %1 could not be cleared").arg(slot + 1));
+    return true;
+}
+
+bool CSoakRun::CheckRepaired(const SStep &step, uint32_t slot)
+{
+    ++m_figures.repaired;
+    const Bytes repaired = ReadSlot(slot);
+    if (repaired == m_slots[slot])
+        return true;
+    // A torn erase of a FAT block can leave an older record whole and the newest torn, just as a
+    // torn commit does: the slot is then offered an earlier version. Only inside the window.
+    if (step.wrapSlot != int(slot))
+        return Fail(QStringLiteral("slot %1 was repaired to another song").arg(slot + 1));
+    ++m_figures.wrapEarlier;
+    m_slots[slot] = repaired;
     return true;
 }
 
@@ -281,7 +289,8 @@ bool CSoakRun::CheckLoaded(const SStep &step, uint32_t slot, bool readBytes)
     }
     if (held.empty() && !m_slots[slot].empty()) {
         m_slots[slot].clear();
-        return CountLoss(step, slot);
+        CountLoss(step, slot);
+        return true;
     }
     // A half-erased FAT block can leave an older record readable and the newer ones looking unused.
     if (step.wrapSlot != int(slot))
@@ -306,13 +315,11 @@ bool CSoakRun::CheckSucceeded(const SStep &step)
     return true;
 }
 
-// A loss is allowed only in the slot whose FAT-block wrap the cut landed in.
-bool CSoakRun::CountLoss(const SStep &step, uint32_t slot)
+// A loss is allowed only in the slot whose FAT-block erase the cut landed in.
+void CSoakRun::CountLoss(const SStep &step, uint32_t slot)
 {
-    if (step.wrapSlot == int(slot)) {
+    if (step.wrapSlot == int(slot))
         ++m_figures.wrapLost;
-        return true;
-    }
-    ++m_figures.lost;
-    return true;
+    else
+        ++m_figures.lost;
 }

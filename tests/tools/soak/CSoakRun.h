@@ -66,8 +66,9 @@ private:
     bool LoadWithFault();
     bool CheckSlot(const SStep &step, uint32_t slot, bool readBytes);
     bool CheckLoaded(const SStep &step, uint32_t slot, bool readBytes);
+    bool CheckRepaired(const SStep &step, uint32_t slot);
     bool CheckSucceeded(const SStep &step);
-    bool CountLoss(const SStep &step, uint32_t slot);
+    void CountLoss(const SStep &step, uint32_t slot);
     bool Fail(const QString &why);
     void Trace(const SStep &step) const;
     Bytes NewSong();

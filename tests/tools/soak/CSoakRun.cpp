@@ -264,11 +264,17 @@ bool CSoakRun::CheckRepaired(const SStep &step, uint32_t slot)
     if (repaired == m_slots[slot])
         return true;
     // A torn erase of a FAT block can leave an older record whole and the newest torn, just as a
-    // torn commit does: the slot is then offered an earlier version. Only inside the window.
+    // torn commit does: the slot is then offered an earlier version.
+    return AcceptEarlierRecord(step, slot, repaired, "was repaired to another song");
+}
+
+// A half-erased FAT block can leave an older record readable: only the slot whose block the cut hit.
+bool CSoakRun::AcceptEarlierRecord(const SStep &step, uint32_t slot, const Bytes &held, const char *what)
+{
     if (step.wrapSlot != int(slot))
-        return Fail(QStringLiteral("slot %1 was repaired to another song").arg(slot + 1));
+        return Fail(QStringLiteral("slot %1 %2").arg(slot + 1).arg(what));
     ++m_figures.wrapEarlier;
-    m_slots[slot] = repaired;
+    m_slots[slot] = held;
     return true;
 }
 
@@ -292,12 +298,7 @@ bool CSoakRun::CheckLoaded(const SStep &step, uint32_t slot, bool readBytes)
         CountLoss(step, slot);
         return true;
     }
-    // A half-erased FAT block can leave an older record readable and the newer ones looking unused.
-    if (step.wrapSlot != int(slot))
-        return Fail(QStringLiteral("slot %1 shows a song it must not hold").arg(slot + 1));
-    ++m_figures.wrapEarlier;
-    m_slots[slot] = held;
-    return true;
+    return AcceptEarlierRecord(step, slot, held, "shows a song it must not hold");
 }
 
 // An operation that reported success has committed every slot it wrote.

@@ -67,6 +67,7 @@ private:
     bool CheckSlot(const SStep &step, uint32_t slot, bool readBytes);
     bool CheckLoaded(const SStep &step, uint32_t slot, bool readBytes);
     bool CheckRepaired(const SStep &step, uint32_t slot);
+    bool AcceptEarlierRecord(const SStep &step, uint32_t slot, const Bytes &held, const char *what);
     bool CheckSucceeded(const SStep &step);
     void CountLoss(const SStep &step, uint32_t slot);
     bool Fail(const QString &why);

@@ -319,8 +319,9 @@ bool CSoakRun::CheckSucceeded(const SStep &step)
 // A loss is allowed only in the slot whose FAT-block erase the cut landed in.
 void CSoakRun::CountLoss(const SStep &step, uint32_t slot)
 {
-    if (step.wrapSlot == int(slot))
-        ++m_figures.wrapLost;
-    else
-        ++m_figures.lost;
+    const bool inWindow = step.wrapSlot == int(slot);
+    ++(inWindow ? m_figures.wrapLost : m_figures.lost);
+    if (m_bTrace)
+        std::fprintf(stderr, "op %d: slot %u lost its song%s\n", m_figures.ops, slot + 1,
+                     inWindow ? " inside a FAT-block erase window" : "");
 }

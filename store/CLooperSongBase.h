@@ -7,8 +7,10 @@
 #include <QObject>
 
 #include <cstdint>
+#include <vector>
 
 class CUSBPort;
+struct SRecordPlace;
 
 // The song store of one slot: the slot's FAT block holds the records that describe its song, the
 // song's data lies in whole data blocks. Operations return result codes (ResultCodes.h).
@@ -36,13 +38,13 @@ public:
     virtual void Reset() = 0;
 
     // For a damaged slot whose newest record was torn while it was programmed, with whole records
-    // below it and erased pages above: the FAT page of the whole record before the torn one, which
-    // still names the previous song. -1 for any other slot, or when the FAT block could not be read.
+    // below it and erased pages above: the FAT page of the newest whole record, which still names
+    // the previous song. -1 for any other slot, or when the FAT block could not be read.
     int32_t FindRecoverablePage();
     // Marks the blocks that the record on `page` names, without loading it.
     virtual int32_t MarkRecordBlocks(int32_t page, UsedBlockMap &blocks) = 0;
-    // Writes the record of `page` again as the newest one (on the next free page, or at page 0 of
-    // the freshly erased FAT block); the caller loads the slot again.
+    // Writes the record of `page` again as the newest one (on the first free page above the torn
+    // ones, or at page 0 of the freshly erased FAT block); the caller loads the slot again.
     int32_t RewriteRecord(int32_t page);
 
     bool IsAttached() const { return m_pPort != nullptr; }
@@ -83,6 +85,7 @@ protected:
     bool m_bFatKnown;
 
 private:
+    bool ReadRecordPlaces(std::vector<SRecordPlace> &places);
     uint32_t PageInOrder(uint32_t n, bool firstBlock) const;
     int32_t WriteBlock(uint16_t block, bool firstBlock, const uint8_t *bytes, uint32_t length, uint32_t &pos);
     bool WriteGroups(uint32_t address, const uint8_t *data, uint32_t count);

@@ -6,14 +6,38 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-enum ERecordState { RECORD_ERASED, RECORD_WHOLE, RECORD_TORN };
+// One record place of a FAT block, as read back.
+struct SRecordPlace {
+    bool erased;
+    bool whole;
+    std::vector<uint8_t> bytes;
+};
 
-ERecordState StateOf(const std::vector<uint8_t> &record, bool whole)
+namespace {
+using Places = std::vector<SRecordPlace>;
+
+bool IsWhole(const SRecordPlace &place)
 {
-    if (std::all_of(record.begin(), record.end(), [](uint8_t byte) { return byte == 0xFF; }))
-        return RECORD_ERASED;
-    return whole ? RECORD_WHOLE : RECORD_TORN;
+    return place.whole;
+}
+bool IsErased(const SRecordPlace &place)
+{
+    return place.erased;
+}
+
+// A repair leaves the tear (or tears, when the repair was cut too) below a copy of the whole record
+// before it. Whole records with only such tears between them are a history of commits and repairs.
+bool OnlyRepairedTears(Places::const_iterator first, Places::const_iterator newestWhole)
+{
+    if (!IsWhole(*first))
+        return false;
+    for (auto place = first; place != newestWhole; ++place) {
+        const auto next = std::find_if(place + 1, newestWhole + 1, IsWhole);
+        if (next != place + 1 && next->bytes != place->bytes)
+            return false;
+        place = next - 1;
+    }
+    return true;
 }
 } // namespace
 
@@ -37,46 +61,53 @@ int32_t CLooperSongBase::CheckNextRecordErased(int32_t page)
     return erased ? RESULT_OK : RESULT_CHECKSUM_ERROR;
 }
 
-// Records are programmed one after another (the legacy layout may leave page 0 unused), so a torn
-// commit leaves exactly this pattern: erased, whole records, the torn one, erased pages. A torn FAT block
-// erase leaves damage scattered over the whole block instead, and nothing there can be trusted.
-int32_t CLooperSongBase::FindRecoverablePage()
+bool CLooperSongBase::ReadRecordPlaces(std::vector<SRecordPlace> &places)
 {
-    if (!IsAttached())
-        return -1;
-    std::vector<uint8_t> record(RecordSize());
-    int32_t torn = -1;
-    int32_t lastWhole = -1;
     for (uint32_t page = 0; page < m_geometry.pagesPerBlock; page += RecordStep()) {
+        std::vector<uint8_t> record(RecordSize());
         if (!ReadFat(page, 0, record.data(), RecordSize()))
-            return -1;
-        const ERecordState state = StateOf(record, RecordWhole(record.data()));
-        if (torn >= 0 && state != RECORD_ERASED)
-            return -1;
-        if (torn < 0 && state == RECORD_WHOLE)
-            lastWhole = int32_t(page);
-        else if (torn < 0 && state == RECORD_TORN && lastWhole >= 0)
-            torn = int32_t(page);
-        else if (torn < 0 && (state != RECORD_ERASED || lastWhole >= 0))
-            return -1;
+            return false;
+        const bool erased =
+            std::all_of(record.begin(), record.end(), [](uint8_t byte) { return byte == 0xFF; });
+        const bool whole = !erased && RecordWhole(record.data());
+        places.push_back({erased, whole, std::move(record)});
     }
-    return torn < 0 ? -1 : lastWhole;
+    return true;
 }
 
+// Records are programmed one after another (the legacy layout may leave page 0 unused), so a torn
+// commit leaves: erased places, whole records (with the tears of earlier repairs), the torn newest
+// one (and a cut repair of it), erased places. A torn FAT block erase scatters damage over the
+// whole block instead, and nothing there can be trusted.
+int32_t CLooperSongBase::FindRecoverablePage()
+{
+    Places places;
+    if (!IsAttached() || !ReadRecordPlaces(places))
+        return -1;
+    const auto first = std::find_if_not(places.cbegin(), places.cend(), IsErased);
+    const auto end = std::find_if(first, places.cend(), IsErased);
+    if (first == end || !std::all_of(end, places.cend(), IsErased) || IsWhole(*(end - 1)))
+        return -1;
+    const auto newestWhole =
+        std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(first), IsWhole);
+    if (newestWhole.base() == first || !OnlyRepairedTears(first, newestWhole.base() - 1))
+        return -1;
+    return int32_t(std::distance(places.cbegin(), newestWhole.base() - 1) * RecordStep());
+}
+
+// The record goes on the first erased place above the torn ones, or at page 0 of the freshly erased
+// FAT block when there is none.
 int32_t CLooperSongBase::RewriteRecord(int32_t page)
 {
+    Places places;
     if (!IsAttached() || page < 0)
         return RESULT_BAD_SLOT;
-    std::vector<uint8_t> record(RecordSize());
-    if (!ReadFat(uint32_t(page), 0, record.data(), RecordSize()))
+    if (!ReadRecordPlaces(places))
         return RESULT_READ_FAILED;
-    uint32_t target = uint32_t(page) + 2 * RecordStep();
-    if (target >= m_geometry.pagesPerBlock) {
-        if (!EraseFatBlock())
-            return RESULT_FLASH_ERASE_FAILED;
-        target = 0;
-    }
-    if (!WriteRecord(target, record.data()))
-        return RESULT_WRITE_FAILED;
-    return RESULT_OK;
+    const auto whole = places.cbegin() + page / int32_t(RecordStep());
+    const auto above = std::find_if(whole, places.cend(), IsErased);
+    if (above == places.cend() && !EraseFatBlock())
+        return RESULT_FLASH_ERASE_FAILED;
+    const uint32_t target = above == places.cend() ? 0 : uint32_t(above - places.cbegin()) * RecordStep();
+    return WriteRecord(target, whole->bytes.data()) ? RESULT_OK : RESULT_WRITE_FAILED;
 }

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <functional>
+
 namespace {
 const uint32_t PULSE = 10002;
 const uint32_t SOLO = 10003;
@@ -14,6 +16,9 @@ const uint32_t DOUBLE = 10004;
 const uint32_t LENGTH = 3 * 5952;
 
 enum EAfterCut { KEPT, COMMITTED, REPAIRED, LOST };
+// What the FAT block holds before the cut commit: one record, the tears and copies of two repairs
+// (the second one cut too) below the newest record, or a full block.
+enum EHistory { ONE_RECORD, AFTER_REPAIRS, FULL_BLOCK };
 
 Bytes ReadBack(CStoreRig &rig)
 {
@@ -56,6 +61,31 @@ bool InWrapWindow(const std::vector<SSimRequest> &requests, size_t index, uint32
     }
     return index >= erase && index <= lastRecordWrite;
 }
+
+// Cuts power on the FAT record write of `action`, leaving the record torn, and plugs back in.
+bool TearRecordWrite(CStoreRig &rig, const std::function<void()> &action)
+{
+    CSimFlash before;
+    before.CopyFrom(rig.Flash());
+    const uint32_t fat = PageAddress(rig.Geometry(), rig.Geometry().dataBlockCount, 0);
+    for (int k = 1; k < 400; ++k) {
+        rig.Flash().CopyFrom(before);
+        rig.PlugBackIn();
+        rig.Table().LoadEachSong();
+        rig.Device().SetPowerCut({k, 7});
+        action();
+        const SSimRequest last = rig.Device().Requests().back();
+        if (!rig.Device().PoweredOff())
+            return false;
+        if (last.command == CMD_WRITE && last.area == 1 && last.address >= fat &&
+            last.address < fat + rig.Geometry().blockSize) {
+            rig.PlugBackIn();
+            rig.Table().LoadEachSong();
+            return rig.Table().SongRecoverable(0);
+        }
+    }
+    return false;
+}
 } // namespace
 
 // A power cut at every request of a commit, on every model, in the middle of the FAT block and
@@ -70,17 +100,19 @@ private slots:
     void cutAnywhereInACommit_data()
     {
         QTest::addColumn<uint32_t>("productId");
-        QTest::addColumn<bool>("wrap");
+        QTest::addColumn<int>("history");
         for (uint32_t productId : {PULSE, SOLO, DOUBLE}) {
             const QByteArray name = FindDeviceModel(productId)->name;
-            QTest::newRow(name + " mid block") << productId << false;
-            QTest::newRow(name + " wrap") << productId << true;
+            QTest::newRow(name + " mid block") << productId << int(ONE_RECORD);
+            QTest::newRow(name + " after repairs") << productId << int(AFTER_REPAIRS);
+            QTest::newRow(name + " wrap") << productId << int(FULL_BLOCK);
         }
     }
     void cutAnywhereInACommit()
     {
         QFETCH(uint32_t, productId);
-        QFETCH(bool, wrap);
+        QFETCH(int, history);
+        const bool wrap = history == FULL_BLOCK;
         CStoreRig rig(productId);
         QCOMPARE(rig.Table().LoadEachSong(), RESULT_OK);
         // Records fill pages 0 to 63 on the file table, every second page from 2 on the legacy layout.
@@ -89,6 +121,15 @@ private slots:
         for (uint32_t n = 0; n < (wrap ? records : 1); ++n) {
             first = SongBytes(LENGTH, n);
             QCOMPARE(rig.Table().WriteSong(0, first.data(), LENGTH, nullptr), RESULT_OK);
+        }
+        if (history == AFTER_REPAIRS) {
+            const Bytes torn = SongBytes(LENGTH, 50);
+            QVERIFY(TearRecordWrite(rig, [&] { rig.Table().WriteSong(0, torn.data(), LENGTH, nullptr); }));
+            QVERIFY(TearRecordWrite(rig, [&] { rig.Table().RepairSong(0); }));
+            QCOMPARE(rig.Table().RepairSong(0), RESULT_OK);
+            QVERIFY(TearRecordWrite(rig, [&] { rig.Table().WriteSong(0, torn.data(), LENGTH, nullptr); }));
+            QCOMPARE(rig.Table().RepairSong(0), RESULT_OK);
+            QCOMPARE(ReadBack(rig), first);
         }
         const Bytes second = SongBytes(LENGTH, 99);
         CSimFlash before;

@@ -25,15 +25,30 @@ bool IsErased(const SRecordPlace &place)
     return place.erased;
 }
 
-// A repair leaves the tear (or tears, when the repair was cut too) below a copy of the whole record
-// before it. Whole records with only such tears between them are a history of commits and repairs.
+// Programming that stops part way leaves a prefix of the record's bytes, the rest erased.
+bool PartOf(const SRecordPlace &torn, const SRecordPlace &whole)
+{
+    return std::equal(
+        torn.bytes.begin(), torn.bytes.end(), whole.bytes.begin(),
+        [](uint8_t tornByte, uint8_t wholeByte) { return tornByte == wholeByte || tornByte == 0xFF; });
+}
+
+// The tears above a whole record: the torn commit, then what repairs cut by a power loss left of
+// their copy of that record.
+bool TornRunAfter(Places::const_iterator whole, Places::const_iterator end)
+{
+    return std::all_of(whole + 2, end, [&](const SRecordPlace &place) { return PartOf(place, *whole); });
+}
+
+// A repair leaves the tears below its copy of the whole record before them. Whole records with
+// only such tears between them are a history of commits and repairs.
 bool OnlyRepairedTears(Places::const_iterator first, Places::const_iterator newestWhole)
 {
     if (!IsWhole(*first))
         return false;
     for (auto place = first; place != newestWhole; ++place) {
         const auto next = std::find_if(place + 1, newestWhole + 1, IsWhole);
-        if (next != place + 1 && next->bytes != place->bytes)
+        if (next != place + 1 && (next->bytes != place->bytes || !TornRunAfter(place, next)))
             return false;
         place = next - 1;
     }
@@ -77,8 +92,8 @@ bool CLooperSongBase::ReadRecordPlaces(std::vector<SRecordPlace> &places)
 
 // Records are programmed one after another (the legacy layout may leave page 0 unused), so a torn
 // commit leaves: erased places, whole records (with the tears of earlier repairs), the torn newest
-// one (and a cut repair of it), erased places. A torn FAT block erase scatters damage over the
-// whole block instead, and nothing there can be trusted.
+// one (and what a cut repair left of its copy), erased places. A torn FAT block erase scatters damage over
+// the whole block instead, and nothing there can be trusted.
 int32_t CLooperSongBase::FindRecoverablePage()
 {
     Places places;
@@ -90,9 +105,12 @@ int32_t CLooperSongBase::FindRecoverablePage()
         return -1;
     const auto newestWhole =
         std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(first), IsWhole);
-    if (newestWhole.base() == first || !OnlyRepairedTears(first, newestWhole.base() - 1))
+    if (newestWhole.base() == first)
         return -1;
-    return int32_t(std::distance(places.cbegin(), newestWhole.base() - 1) * RecordStep());
+    const auto whole = newestWhole.base() - 1;
+    if (!TornRunAfter(whole, end) || !OnlyRepairedTears(first, whole))
+        return -1;
+    return int32_t(std::distance(places.cbegin(), whole) * RecordStep());
 }
 
 // The record goes on the first erased place above the torn ones, or at page 0 of the freshly erased

@@ -74,9 +74,9 @@ bool TearRecordWrite(CStoreRig &rig, const std::function<void()> &action)
         rig.Table().LoadEachSong();
         rig.Device().SetPowerCut({k, 7});
         action();
-        const SSimRequest last = rig.Device().Requests().back();
         if (!rig.Device().PoweredOff())
             return false;
+        const SSimRequest last = rig.Device().Requests().back();
         if (last.command == CMD_WRITE && last.area == 1 && last.address >= fat &&
             last.address < fat + rig.Geometry().blockSize) {
             rig.PlugBackIn();

@@ -37,9 +37,10 @@ public:
     virtual void MarkUsedBlocks(UsedBlockMap &usedBlocks) = 0;
     virtual void Reset() = 0;
 
-    // For a damaged slot whose newest record was torn while it was programmed, with whole records
-    // below it and erased pages above: the FAT page of the newest whole record, which still names
-    // the previous song. -1 for any other slot, or when the FAT block could not be read.
+    // For a damaged slot whose newest record was torn while it was programmed, with erased pages
+    // above it and below it only whole records and what earlier repairs left: the FAT page of the
+    // newest whole record, which still names the previous song. -1 for any other slot, or when the
+    // FAT block could not be read.
     int32_t FindRecoverablePage();
     // Marks the blocks that the record on `page` names, without loading it.
     virtual int32_t MarkRecordBlocks(int32_t page, UsedBlockMap &blocks) = 0;

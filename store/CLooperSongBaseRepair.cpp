@@ -16,6 +16,11 @@ struct SRecordPlace {
 namespace {
 using Places = std::vector<SRecordPlace>;
 
+bool AllErased(std::vector<uint8_t>::const_iterator begin, std::vector<uint8_t>::const_iterator end)
+{
+    return std::all_of(begin, end, [](uint8_t byte) { return byte == 0xFF; });
+}
+
 bool IsWhole(const SRecordPlace &place)
 {
     return place.whole;
@@ -71,9 +76,7 @@ int32_t CLooperSongBase::CheckNextRecordErased(int32_t page)
         return RESULT_READ_FAILED;
     // Every record starts with the same byte, so a commit cut right after it leaves nothing that a
     // later record could not be programmed over.
-    const bool erased =
-        std::all_of(record.begin() + 1, record.end(), [](uint8_t byte) { return byte == 0xFF; });
-    return erased ? RESULT_OK : RESULT_CHECKSUM_ERROR;
+    return AllErased(record.cbegin() + 1, record.cend()) ? RESULT_OK : RESULT_CHECKSUM_ERROR;
 }
 
 bool CLooperSongBase::ReadRecordPlaces(std::vector<SRecordPlace> &places)
@@ -82,8 +85,7 @@ bool CLooperSongBase::ReadRecordPlaces(std::vector<SRecordPlace> &places)
         std::vector<uint8_t> record(RecordSize());
         if (!ReadFat(page, 0, record.data(), RecordSize()))
             return false;
-        const bool erased =
-            std::all_of(record.begin(), record.end(), [](uint8_t byte) { return byte == 0xFF; });
+        const bool erased = AllErased(record.cbegin(), record.cend());
         const bool whole = !erased && RecordWhole(record.data());
         places.push_back({erased, whole, std::move(record)});
     }

@@ -117,13 +117,22 @@ private slots:
         QTimer::singleShot(100, this, [this] { CSimBus::Instance().Unplug(m_pDevice); });
         QTimer::singleShot(
             1600, this, [] { CSimBus::Instance().Attach(std::make_shared<CSimDevice>(SSimDeviceConfig())); });
-        // Answered by hand here: the box must stay open while the monitor works.
+        // Answered by hand here: the box must stay open while the monitor works, and Yes waits
+        // until the list was emptied and filled again, however long the monitor takes.
         m_pAnswerer.reset();
         QStringList seen;
-        QTimer::singleShot(4500, this, [&seen] { AnswerActiveBox(QMessageBox::Yes, seen); });
-        QTimer::singleShot(5000, this, [&seen] { AnswerActiveBox(QMessageBox::Ok, seen); });
+        bool bListEmptied = false;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [this, &seen, &bListEmptied] {
+            bListEmptied = bListEmptied || List()->count() == 0;
+            if (!seen.isEmpty())
+                AnswerActiveBox(QMessageBox::Ok, seen);
+            else if (bListEmptied && List()->count() > 0)
+                AnswerActiveBox(QMessageBox::Yes, seen);
+        });
+        answer.start(100);
         Button("m_btnDelete")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 20000);
         QCOMPARE(seen,
                  (QStringList{"Continue to delete song 'Song 003 -- (0.00  MB)' ?", "Space not enough!"}));
         m_pAnswerer.reset();

@@ -51,11 +51,11 @@ bool OnlyRepairedTears(Places::const_iterator first, Places::const_iterator newe
 {
     if (!IsWhole(*first))
         return false;
-    for (auto place = first; place != newestWhole; ++place) {
+    for (auto place = first; place != newestWhole;) {
         const auto next = std::find_if(place + 1, newestWhole + 1, IsWhole);
         if (next != place + 1 && (next->bytes != place->bytes || !TornRunAfter(place, next)))
             return false;
-        place = next - 1;
+        place = next;
     }
     return true;
 }
@@ -120,7 +120,7 @@ int32_t CLooperSongBase::FindRecoverablePage()
 int32_t CLooperSongBase::RewriteRecord(int32_t page)
 {
     Places places;
-    if (!IsAttached() || page < 0)
+    if (!IsAttached() || page < 0 || uint32_t(page) >= m_geometry.pagesPerBlock)
         return RESULT_BAD_SLOT;
     if (!ReadRecordPlaces(places))
         return RESULT_READ_FAILED;

@@ -125,9 +125,9 @@ private slots:
         QTimer answer;
         connect(&answer, &QTimer::timeout, this, [this, &seen, &bListEmptied] {
             bListEmptied = bListEmptied || List()->count() == 0;
-            if (!seen.isEmpty())
+            if (seen.size() == 1)
                 AnswerActiveBox(QMessageBox::Ok, seen);
-            else if (bListEmptied && List()->count() > 0)
+            else if (seen.isEmpty() && bListEmptied && List()->count() > 0)
                 AnswerActiveBox(QMessageBox::Yes, seen);
         });
         answer.start(100);

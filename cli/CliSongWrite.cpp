@@ -29,22 +29,6 @@ int VerifyWrittenSong(CLooperSongTable &table, uint32_t slot, const uint8_t *byt
 }
 } // namespace
 
-int OpenCliSlotForWrite(const SCliOptions &options, const QString &slotText, CUSBPort &port,
-                        CLooperSongTable &table, uint32_t &slot)
-{
-    const int status = OpenCliSlot(options, slotText, port, table, slot);
-    if (status != EXIT_OK)
-        return status;
-    if (CliRefuseWhileDamaged(table))
-        return EXIT_FAILED;
-    if (table.Store(slot)->HasSong() && !options.yes) {
-        std::fprintf(stderr, "brindle-cli: '%s' already exist; add --yes to overwrite it\n",
-                     CliRowText(table, slot).toUtf8().constData());
-        return EXIT_USAGE;
-    }
-    return EXIT_OK;
-}
-
 int StoreCliSong(const SCliOptions &options, CLooperSongTable &table, uint32_t slot, const uint8_t *bytes,
                  uint32_t length)
 {

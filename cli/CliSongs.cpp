@@ -1,27 +1,11 @@
 #include "CliSongs.h"
 
 #include "CLooperSongTable.h"
-#include "CUSBPort.h"
 #include "CliCancel.h"
-#include "CliDevice.h"
 #include "DamagedSlots.h"
 #include "Messages.h"
 
 #include <cstdio>
-
-int LoadCliSongs(const SCliOptions &options, CUSBPort &port, CLooperSongTable &table)
-{
-    const int status = ConnectCliDevice(options, port);
-    if (status != EXIT_OK)
-        return status;
-    // A damaged slot leaves the others usable; each command decides what it means for its work.
-    const int32_t result = table.LoadEachSong();
-    if (result == RESULT_OK || table.HasDamagedSlot())
-        return EXIT_OK;
-    ShowMessage(QStringLiteral("Load song info failed !"));
-    ShowResult(result);
-    return EXIT_FAILED;
-}
 
 bool ParseCliSlot(const QString &text, const CLooperSongTable &table, uint32_t &slot)
 {
@@ -36,15 +20,6 @@ bool ParseCliSlot(const QString &text, const CLooperSongTable &table, uint32_t &
     return false;
 }
 
-int OpenCliSlot(const SCliOptions &options, const QString &text, CUSBPort &port, CLooperSongTable &table,
-                uint32_t &slot)
-{
-    const int status = LoadCliSongs(options, port, table);
-    if (status != EXIT_OK)
-        return status;
-    return ParseCliSlot(text, table, slot) ? EXIT_OK : EXIT_USAGE;
-}
-
 bool CliSlotHasSong(const CLooperSongTable &table, uint32_t slot)
 {
     if (table.SlotLoadResult(slot) != RESULT_OK) {
@@ -55,15 +30,6 @@ bool CliSlotHasSong(const CLooperSongTable &table, uint32_t slot)
         return true;
     std::fprintf(stderr, "brindle-cli: slot %u holds no song\n", slot + 1);
     return false;
-}
-
-int OpenCliSongSlot(const SCliOptions &options, const QString &text, CUSBPort &port, CLooperSongTable &table,
-                    uint32_t &slot)
-{
-    const int status = OpenCliSlot(options, text, port, table, slot);
-    if (status != EXIT_OK)
-        return status;
-    return CliSlotHasSong(table, slot) ? EXIT_OK : EXIT_FAILED;
 }
 
 QString CliRowText(const CLooperSongTable &table, uint32_t slot)

@@ -1,10 +1,11 @@
 #include "CBackupTerminalProgress.h"
-#include "CLooperSongTable.h"
-#include "CSongBackup.h"
-#include "CUSBPort.h"
+#include "CCliLooper.h"
 #include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliSongs.h"
+#include "CLooperSongTable.h"
+#include "CSongBackup.h"
+#include "CUSBPort.h"
 #include "ResultCodes.h"
 
 #include <cstdio>
@@ -18,14 +19,13 @@ int RunBackup(const SCliOptions &options)
         std::fprintf(stderr, "usage: brindle-cli backup DIR\n");
         return EXIT_USAGE;
     }
-    CatchCancelSignals();
-    CUSBPort port;
-    CLooperSongTable table(port);
-    const int status = LoadCliSongs(options, port, table);
+    CCliLooper looper;
+    const int status = looper.Open(options);
     if (status != EXIT_OK)
         return status;
     CBackupTerminalProgress progress(options.quiet);
-    CSongBackup backup(table, port.Identity(), &progress);
+    CLooperSongTable &table = looper.Table();
+    CSongBackup backup(table, looper.Port().Identity(), &progress);
     const int32_t result = backup.Run(options.arguments[0]);
     if (result == RESULT_CANCELLED)
         return CancelledExit();

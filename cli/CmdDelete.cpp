@@ -1,8 +1,8 @@
-#include "CLooperSongTable.h"
-#include "CUSBPort.h"
+#include "CCliLooper.h"
 #include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliSongs.h"
+#include "CLooperSongTable.h"
 #include "Messages.h"
 
 #include <cstdio>
@@ -14,13 +14,12 @@ int RunDelete(const SCliOptions &options)
         std::fprintf(stderr, "usage: brindle-cli delete SLOT --yes (deleting cannot be undone)\n");
         return EXIT_USAGE;
     }
-    CatchCancelSignals();
-    CUSBPort port;
-    CLooperSongTable table(port);
+    CCliLooper looper;
     uint32_t slot = 0;
-    const int status = OpenCliSlot(options, options.arguments[0], port, table, slot);
+    const int status = looper.OpenSlot(options, options.arguments[0], slot);
     if (status != EXIT_OK)
         return status;
+    CLooperSongTable &table = looper.Table();
     // Deleting a damaged slot erases its record: that is how the device becomes writable again.
     const bool damaged = table.SlotLoadResult(slot) != RESULT_OK;
     if (!damaged && !CliSlotHasSong(table, slot))

@@ -1,9 +1,9 @@
-#include "CLooperSongTable.h"
-#include "CUSBPort.h"
-#include "CWave.h"
+#include "CCliLooper.h"
 #include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliSongWrite.h"
+#include "CLooperSongTable.h"
+#include "CWave.h"
 #include "SongTransfer.h"
 
 #include <cstdio>
@@ -16,17 +16,15 @@ int RunDownload(const SCliOptions &options)
         std::fprintf(stderr, "usage: brindle-cli download FILE.wav SLOT [--yes] [--verify]\n");
         return EXIT_USAGE;
     }
-    CatchCancelSignals();
-    CUSBPort port;
-    CLooperSongTable table(port);
+    CCliLooper looper;
     uint32_t slot = 0;
-    const int status = OpenCliSlotForWrite(options, options.arguments[1], port, table, slot);
+    const int status = looper.OpenSlotForWrite(options, options.arguments[1], slot);
     if (status != EXIT_OK)
         return status;
     CWave wave;
-    if (!LoadWaveForDevice(wave, options.arguments[0], port.Identity().productId))
+    if (!LoadWaveForDevice(wave, options.arguments[0], looper.ProductId()))
         return EXIT_FAILED;
-    return StoreCliSong(options, table, slot, wave.buffer.data, wave.DataLength());
+    return StoreCliSong(options, looper.Table(), slot, wave.buffer.data, wave.DataLength());
 }
 } // namespace
 

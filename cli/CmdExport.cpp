@@ -1,10 +1,10 @@
 #include "AudioExport.h"
-#include "CLooperSongTable.h"
-#include "CTerminalProgress.h"
-#include "CUSBPort.h"
+#include "CCliLooper.h"
 #include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliSongs.h"
+#include "CLooperSongTable.h"
+#include "CTerminalProgress.h"
 #include "Messages.h"
 
 #include <cstdio>
@@ -31,18 +31,16 @@ int RunExport(const SCliOptions &options)
                      EXPORT_RATE_MIN, EXPORT_RATE_MAX);
         return EXIT_USAGE;
     }
-    CatchCancelSignals();
-    CUSBPort port;
-    CLooperSongTable table(port);
+    CCliLooper looper;
     uint32_t slot = 0;
-    const int status = OpenCliSongSlot(options, options.arguments[0], port, table, slot);
+    const int status = looper.OpenSongSlot(options, options.arguments[0], slot);
     if (status != EXIT_OK)
         return status;
     bool saved = false;
     int32_t result = RESULT_OK;
     {
         CTerminalProgress progress(options.quiet);
-        result = ExportSongToAudioFile(table, slot, port.Identity().productId, options.arguments[1], format,
+        result = ExportSongToAudioFile(looper.Table(), slot, looper.ProductId(), options.arguments[1], format,
                                        &progress, saved);
     }
     return SavedSongExit(result, saved);

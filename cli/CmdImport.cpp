@@ -1,9 +1,9 @@
 #include "AudioImport.h"
-#include "CLooperSongTable.h"
-#include "CUSBPort.h"
-#include "CliCommands.h"
+#include "CCliLooper.h"
 #include "CliCancel.h"
+#include "CliCommands.h"
 #include "CliSongWrite.h"
+#include "CLooperSongTable.h"
 #include "Messages.h"
 
 #include <cstdio>
@@ -18,10 +18,10 @@ int ImportUsage()
 }
 
 // The file's song in the connected model's layout; false after a message.
-bool ConvertForLooper(CUSBPort &port, const QString &strPath, AudioChannelChoice choice,
+bool ConvertForLooper(uint32_t productId, const QString &strPath, AudioChannelChoice choice,
                       std::vector<uint8_t> &song)
 {
-    const DeviceModel *model = FindDeviceModel(port.Identity().productId);
+    const DeviceModel *model = FindDeviceModel(productId);
     if (model && model->geometry)
         return ConvertAudioFileForDevice(strPath, *model->geometry, choice, song);
     ShowResult(RESULT_DEVICE_NOT_SUPPORTED);
@@ -35,17 +35,15 @@ int RunImport(const SCliOptions &options)
     if (options.arguments.size() != 2 ||
         (!options.channel.isEmpty() && !ParseAudioChannelChoice(options.channel, choice)))
         return ImportUsage();
-    CatchCancelSignals();
-    CUSBPort port;
-    CLooperSongTable table(port);
+    CCliLooper looper;
     uint32_t slot = 0;
-    const int status = OpenCliSlotForWrite(options, options.arguments[1], port, table, slot);
+    const int status = looper.OpenSlotForWrite(options, options.arguments[1], slot);
     if (status != EXIT_OK)
         return status;
     std::vector<uint8_t> song;
-    if (!ConvertForLooper(port, options.arguments[0], choice, song))
+    if (!ConvertForLooper(looper.ProductId(), options.arguments[0], choice, song))
         return EXIT_FAILED;
-    return StoreCliSong(options, table, slot, song.data(), uint32_t(song.size()));
+    return StoreCliSong(options, looper.Table(), slot, song.data(), uint32_t(song.size()));
 }
 } // namespace
 

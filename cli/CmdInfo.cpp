@@ -1,7 +1,8 @@
-#include "CUSBPort.h"
+#include "CCliLooper.h"
 #include "CliCommands.h"
 #include "CliDevice.h"
 #include "CliJson.h"
+#include "CUSBPort.h"
 #include "DeviceModel.h"
 #include "FirmwareVersion.h"
 
@@ -28,11 +29,11 @@ void PrintInfoText(const DeviceIdentity &identity, const DeviceModel *model)
 
 int RunInfo(const SCliOptions &options)
 {
-    CUSBPort port;
-    const int status = ConnectCliDevice(options, port);
+    CCliLooper looper;
+    const int status = looper.Connect(options);
     if (status != EXIT_OK)
         return status;
-    const DeviceIdentity &identity = port.Identity();
+    const DeviceIdentity &identity = looper.Port().Identity();
     const DeviceModel *model = FindDeviceModel(identity.productId);
     if (options.json)
         PrintInfoJson(identity, model);

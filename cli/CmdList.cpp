@@ -1,8 +1,8 @@
-#include "CLooperSongTable.h"
-#include "CUSBPort.h"
+#include "CCliLooper.h"
 #include "CliCommands.h"
 #include "CliJson.h"
 #include "CliSongs.h"
+#include "CLooperSongTable.h"
 #include "Messages.h"
 #include "StorageUse.h"
 
@@ -44,11 +44,11 @@ void PrintListJson(const CLooperSongTable &table)
 // command once everything else is shown.
 int RunList(const SCliOptions &options)
 {
-    CUSBPort port;
-    CLooperSongTable table(port);
-    const int status = LoadCliSongs(options, port, table);
+    CCliLooper looper;
+    const int status = looper.Open(options);
     if (status != EXIT_OK)
         return status;
+    const CLooperSongTable &table = looper.Table();
     if (options.json) {
         PrintListJson(table);
         return table.HasDamagedSlot() ? EXIT_FAILED : EXIT_OK;

@@ -1,8 +1,8 @@
-#include "CLooperSongTable.h"
-#include "CUSBPort.h"
+#include "CCliLooper.h"
 #include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliSongs.h"
+#include "CLooperSongTable.h"
 #include "Messages.h"
 
 #include <cstdio>
@@ -29,13 +29,12 @@ int RunRepair(const SCliOptions &options)
         std::fprintf(stderr, "usage: brindle-cli repair SLOT\n");
         return EXIT_USAGE;
     }
-    CatchCancelSignals();
-    CUSBPort port;
-    CLooperSongTable table(port);
+    CCliLooper looper;
     uint32_t slot = 0;
-    const int status = OpenCliSlot(options, options.arguments[0], port, table, slot);
+    const int status = looper.OpenSlot(options, options.arguments[0], slot);
     if (status != EXIT_OK)
         return status;
+    CLooperSongTable &table = looper.Table();
     if (!CliSlotRecoverable(table, slot))
         return EXIT_FAILED;
     const int32_t result = table.RepairSong(slot);

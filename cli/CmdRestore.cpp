@@ -1,10 +1,11 @@
 #include "CBackupTerminalProgress.h"
-#include "CLooperSongTable.h"
-#include "CSongRestore.h"
-#include "CUSBPort.h"
+#include "CCliLooper.h"
 #include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliSongs.h"
+#include "CLooperSongTable.h"
+#include "CSongRestore.h"
+#include "CUSBPort.h"
 #include "ResultCodes.h"
 #include "SlotList.h"
 
@@ -41,14 +42,13 @@ int RunRestore(const SCliOptions &options)
         std::fprintf(stderr, "usage: brindle-cli restore DIR [--slots LIST] [--yes]\n");
         return EXIT_USAGE;
     }
-    CatchCancelSignals();
-    CUSBPort port;
-    CLooperSongTable table(port);
-    const int status = LoadCliSongs(options, port, table);
+    CCliLooper looper;
+    const int status = looper.Open(options);
     if (status != EXIT_OK)
         return status;
     CBackupTerminalProgress progress(options.quiet);
-    CSongRestore restore(table, port.Identity(), &progress);
+    CLooperSongTable &table = looper.Table();
+    CSongRestore restore(table, looper.Port().Identity(), &progress);
     if (!restore.Check(options.arguments[0], chosenSlots)) {
         std::fprintf(stderr, "brindle-cli: %s\n", restore.FailureText().toUtf8().constData());
         return EXIT_FAILED;

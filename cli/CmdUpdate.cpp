@@ -1,11 +1,11 @@
+#include "CancelRequest.h"
+#include "CCliLooper.h"
 #include "CFirmwarePackage.h"
 #include "CFirmwareUpdate.h"
-#include "CTerminalProgress.h"
-#include "CUSBPort.h"
-#include "CancelRequest.h"
 #include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliDevice.h"
+#include "CTerminalProgress.h"
 #include "Messages.h"
 
 #include <QFileInfo>
@@ -44,14 +44,13 @@ int RunUpdate(const SCliOptions &options)
         ShowMessage(QStringLiteral("Open file failed"));
         return EXIT_FAILED;
     }
-    CatchCancelSignals();
-    CUSBPort port;
-    const int status = ConnectCliDevice(options, port);
+    CCliLooper looper;
+    const int status = looper.Connect(options);
     if (status != EXIT_OK)
         return status;
     CFirmwarePackage package;
     CUpdateBar bar(options.quiet);
-    if (CFirmwareUpdate(port, package, bar, &bar).Run(path))
+    if (CFirmwareUpdate(looper.Port(), package, bar, &bar).Run(path))
         return EXIT_OK;
     return CancelRequested() ? CancelledExit() : EXIT_FAILED;
 }

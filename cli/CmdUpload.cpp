@@ -1,9 +1,9 @@
-#include "CLooperSongTable.h"
-#include "CTerminalProgress.h"
-#include "CUSBPort.h"
+#include "CCliLooper.h"
 #include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliSongs.h"
+#include "CLooperSongTable.h"
+#include "CTerminalProgress.h"
 #include "Messages.h"
 #include "SongTransfer.h"
 
@@ -17,19 +17,17 @@ int RunUpload(const SCliOptions &options)
         std::fprintf(stderr, "usage: brindle-cli upload SLOT FILE.wav\n");
         return EXIT_USAGE;
     }
-    CatchCancelSignals();
-    CUSBPort port;
-    CLooperSongTable table(port);
+    CCliLooper looper;
     uint32_t slot = 0;
-    const int status = OpenCliSongSlot(options, options.arguments[0], port, table, slot);
+    const int status = looper.OpenSongSlot(options, options.arguments[0], slot);
     if (status != EXIT_OK)
         return status;
     bool saved = false;
     int32_t result = RESULT_OK;
     {
         CTerminalProgress progress(options.quiet);
-        result =
-            UploadSongToFile(table, slot, port.Identity().productId, options.arguments[1], &progress, saved);
+        result = UploadSongToFile(looper.Table(), slot, looper.ProductId(), options.arguments[1], &progress,
+                                  saved);
     }
     return SavedSongExit(result, saved);
 }

@@ -5,8 +5,12 @@
 #include "PortPairs.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
+const char *const NO_LOOPER_TEXT =
+    "No looper found: plug it in by USB (it appears as a MIDI input and output with the same name), or try "
+    "the demo with BRINDLE_MIDI_API=simulator.";
 const char *const UPDATE_MODE_TEXT =
     "You should enter update mode first! For how to enter update mode, please refer to the manual";
 
@@ -77,5 +81,8 @@ int ConnectCliDevice(const SCliOptions &options, CUSBPort &port)
         answered = nullptr;
     if (answered)
         return EXIT_OK;
-    return sawRawDevice ? EXIT_FAILED : EXIT_NO_DEVICE;
+    if (sawRawDevice)
+        return EXIT_FAILED;
+    std::fprintf(stderr, "%s\n", NO_LOOPER_TEXT);
+    return EXIT_NO_DEVICE;
 }

@@ -27,6 +27,8 @@ bool ParseCliOptions(const QStringList &arguments, SCliOptions &options, QString
             ok = TakeValue(arguments, i, options.outPort, errorText);
         else if (argument == "--quiet")
             options.quiet = true;
+        else if (argument == "--verbose")
+            options.verbose = true;
         else if (argument == "--yes")
             options.yes = true;
         else if (argument == "--json")

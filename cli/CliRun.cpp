@@ -3,6 +3,7 @@
 #include "CliCommands.h"
 #include "CliHelp.h"
 #include "MidiBackendChoice.h"
+#include "MidiLibraryMessages.h"
 
 #include <cstdio>
 
@@ -16,6 +17,7 @@ int UsageError(const QString &text)
 
 bool InstallBackend(const SCliOptions &options, QString &errorText)
 {
+    QuietMidiLibraries(!options.verbose);
     if (!options.api.isEmpty())
         return ChooseMidiBackend(options.api, errorText);
     return InstallMidiBackendFromEnvironment(errorText);

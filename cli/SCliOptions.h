@@ -16,6 +16,8 @@ struct SCliOptions {
     QString inPort;
     QString outPort;
     bool quiet = false;
+    // Shows the MIDI libraries' own messages.
+    bool verbose = false;
     bool yes = false;
     bool json = false;
     bool help = false;

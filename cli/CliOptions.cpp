@@ -45,8 +45,25 @@ bool ParseCliOptions(const QStringList &arguments, SCliOptions &options, QString
             ok = TakeValue(arguments, i, options.rate, errorText);
         else if (argument == "--bits")
             ok = TakeValue(arguments, i, options.bits, errorText);
-        else if (argument == "--slots")
+        else if (argument == "--slots") {
             ok = TakeValue(arguments, i, options.slotList, errorText);
+            options.slotListGiven = true;
+        } else if (argument == "--missing")
+            options.missing = true;
+        else if (argument == "--snapshot")
+            ok = TakeValue(arguments, i, options.snapshot, errorText);
+        else if (argument == "--full")
+            options.full = true;
+        else if (argument == "--force")
+            options.force = true;
+        else if (argument == "--from")
+            ok = TakeValue(arguments, i, options.from, errorText);
+        else if (argument == "--audio-api")
+            ok = TakeValue(arguments, i, options.audioApi, errorText);
+        else if (argument == "--audio-device")
+            ok = TakeValue(arguments, i, options.audioDevice, errorText);
+        else if (argument == "--list-devices")
+            options.listDevices = true;
         else if (argument.startsWith("--")) {
             errorText = QStringLiteral("unknown option %1").arg(argument);
             ok = false;

@@ -29,6 +29,20 @@ struct SCliOptions {
     QString bits;
     // restore: the slots to restore, such as "1,3-5"; empty restores every song of the backup.
     QString slotList;
+    // Whether --slots was given at all: an empty list is a mistake, not "every slot".
+    bool slotListGiven = false;
+    // restore: only the slots that are empty on the looper; an earlier snapshot of the backup.
+    bool missing = false;
+    QString snapshot;
+    // backup: read every song again instead of only the changed ones.
+    bool full = false;
+    // upload, export: replace an existing file.
+    bool force = false;
+    // play: where to start, which audio service and output.
+    QString from;
+    QString audioApi;
+    QString audioDevice;
+    bool listDevices = false;
     QString command;
     QStringList arguments;
 };

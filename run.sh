@@ -1,11 +1,12 @@
 #!/bin/bash
-# Installs what is missing, builds and starts Brindle on a simulated looper. Without a display
-# the same device work runs through brindle-cli.
+# Installs what building and running need, builds the window and the command-line tool, and
+# starts Brindle on a simulated looper. Without a display the same device work runs through
+# brindle-cli. ./test.sh installs and builds the rest.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-scripts/install-deps.sh
-scripts/build.sh build
+scripts/install-deps.sh run
+scripts/build.sh build --target brindle brindle-cli
 
 export BRINDLE_MIDI_API=${BRINDLE_MIDI_API:-simulator}
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

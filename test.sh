@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-scripts/install-deps.sh
+scripts/install-deps.sh test
 
 jack_pids=()
 stop_jacks() { for pid in "${jack_pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done; true; }

@@ -1,18 +1,25 @@
 #!/bin/bash
-# Installs the Debian packages the build, the tests and the demo need, only those still missing.
+# Installs the Debian packages still missing. usage: scripts/install-deps.sh [run|test]
+#   run   what building and running brindle and brindle-cli need (./run.sh)
+#   test  that, and what the tests, benchmarks, sanitizer builds and package checks need (./test.sh)
 set -euo pipefail
 
-PACKAGES=(
+RUN_PACKAGES=(
   g++ cmake pkg-config make
-  qtbase5-dev librtmidi-dev libboost-dev zlib1g-dev
-  libgtest-dev libbenchmark-dev
-  jackd2 xvfb xauth sox libsndfile1-dev libsoxr-dev
+  qtbase5-dev librtmidi-dev libboost-dev zlib1g-dev libsndfile1-dev libsoxr-dev
+)
+TEST_PACKAGES=(
+  libbenchmark-dev
+  jackd2 xvfb xauth x11-utils imagemagick sox
   clang libclang-rt-14-dev
-  desktop-file-utils appstream lintian man-db groff dpkg-dev x11-utils bash-completion
+  desktop-file-utils appstream lintian man-db groff dpkg-dev bash-completion
 )
 
+packages=("${RUN_PACKAGES[@]}")
+[ "${1:-test}" = run ] || packages+=("${TEST_PACKAGES[@]}")
+
 missing=()
-for package in "${PACKAGES[@]}"; do
+for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0

@@ -31,7 +31,7 @@ const SCliUsage USAGES[] = {
     {"help", "help [COMMAND]", "this text, or the usage of COMMAND"},
 };
 
-const char *const OPTIONS = "[--api NAME] [--port NAME | --in NAME --out NAME] [--quiet]";
+const char *const OPTIONS = "[--api NAME] [--port NAME | --in NAME --out NAME] [--quiet] [--verbose]";
 const int SYNOPSIS_WIDTH = 32;
 
 const SCliUsage *FindUsage(const QString &name)
@@ -55,14 +55,16 @@ QString UsageLine(const SCliUsage &usage)
 
 QString CliUsage()
 {
-    QString text = QStringLiteral("usage: brindle-cli %1 COMMAND [ARGS]\n"
+    QString text = QStringLiteral("usage: brindle-cli %1 [--json] COMMAND [ARGS]\n"
                                   "       brindle-cli --help | --version\n\n")
                        .arg(OPTIONS);
     for (const SCliUsage &usage : USAGES)
         text += UsageLine(usage);
     text += QStringLiteral(
         "\n"
-        "--json prints one JSON document on stdout instead of the text. COMMAND --help shows its usage.\n"
+        "--json prints one JSON document on stdout instead of the text (ports, info, list, inspect).\n"
+        "--quiet hides the progress line; --verbose shows the MIDI libraries' own messages.\n"
+        "COMMAND --help shows its usage.\n"
         "SLOT counts from 1. Exit status: 0 done, 1 failed, 2 usage error, 3 no device answered.\n");
     return text;
 }

@@ -13,7 +13,7 @@ QString BackupReport(int32_t nResult, const CSongBackup &backup, const QString &
         QStringLiteral("%1 songs backed up to %2").arg(backup.Manifest().songs.size()).arg(strFolder);
     for (const SBackupDamage &damage : backup.Manifest().damaged)
         strText += QStringLiteral("\nSong %1 not backed up: damaged (%2)")
-                       .arg(damage.slot, 3, 10, QChar('0'))
+                       .arg(damage.slot + 1, 3, 10, QChar('0'))
                        .arg(damage.reason);
     return strText;
 }

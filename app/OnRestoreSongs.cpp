@@ -41,7 +41,7 @@ void BrindleQT::OnRestoreSongs()
     CSongRestore restore(m_songTable, m_pUSBPort->Identity(), &progress);
     ReloadSongTable();
     QString strReport;
-    if (!restore.Check(strFolder, {}))
+    if (!restore.Check(strFolder, {}, false))
         strReport = restore.FailureText();
     else if (ConfirmRestore(restore.OccupiedSlots()))
         strReport = RestoreReport(restore.Run(), restore, strFolder);

@@ -5,6 +5,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <map>
+
 const char *const BACKUP_MANIFEST_NAME = "manifest.json";
 
 namespace {
@@ -20,13 +23,14 @@ QByteArray Quoted(const QString &text)
 
 QByteArray SongJson(const SBackupSong &song)
 {
-    return "{\"slot\": " + QByteArray::number(song.slot) + ", \"file\": " + Quoted(song.file) +
+    return "{\"slot\": " + QByteArray::number(song.slot + 1) + ", \"file\": " + Quoted(song.file) +
            ", \"bytes\": " + QByteArray::number(song.bytes) + ", \"sha256\": " + Quoted(song.sha256) + "}";
 }
 
 QByteArray DamageJson(const SBackupDamage &damage)
 {
-    return "{\"slot\": " + QByteArray::number(damage.slot) + ", \"reason\": " + Quoted(damage.reason) + "}";
+    return "{\"slot\": " + QByteArray::number(damage.slot + 1) + ", \"reason\": " + Quoted(damage.reason) +
+           "}";
 }
 
 template <typename T> QByteArray ListJson(const std::vector<T> &items, QByteArray (*itemJson)(const T &))
@@ -46,49 +50,114 @@ bool ReadCount(const QJsonValue &value, uint32_t &number)
     return true;
 }
 
+// The file counts slots from 1.
+bool ReadSlot(const QJsonValue &value, uint32_t &slot, QString &reason)
+{
+    if (ReadCount(value, slot) && slot >= 1) {
+        --slot;
+        return true;
+    }
+    reason = QStringLiteral("\"slot\" is not a slot number from 1");
+    return false;
+}
+
 // The manifest names files inside its own folder only.
 bool IsPlainFileName(const QString &file)
 {
     return !file.isEmpty() && file != ".." && QFileInfo(file).fileName() == file && !file.contains('\\');
 }
 
-bool ReadSong(const QJsonValue &value, SBackupSong &song)
+bool IsSha256(const QString &text)
+{
+    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](QChar c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
+}
+
+bool ReadSong(const QJsonValue &value, SBackupSong &song, QString &reason)
 {
     const QJsonObject object = value.toObject();
     song.file = object.value("file").toString();
     song.sha256 = object.value("sha256").toString().toLower();
-    return ReadCount(object.value("slot"), song.slot) && ReadCount(object.value("bytes"), song.bytes) &&
-           song.slot >= 1 && IsPlainFileName(song.file) && song.sha256.size() == 64;
+    if (!ReadSlot(object.value("slot"), song.slot, reason))
+        return false;
+    if (!ReadCount(object.value("bytes"), song.bytes))
+        reason = QStringLiteral("\"bytes\" is not a byte count");
+    else if (!IsPlainFileName(song.file))
+        reason =
+            QStringLiteral("\"file\" \"%1\" is not the name of a file in the backup folder").arg(song.file);
+    else if (!IsSha256(song.sha256))
+        reason = QStringLiteral("\"sha256\" is not 64 hexadecimal digits");
+    return reason.isEmpty();
 }
 
-bool ReadDamage(const QJsonValue &value, SBackupDamage &damage)
+bool ReadDamage(const QJsonValue &value, SBackupDamage &damage, QString &reason)
 {
     const QJsonObject object = value.toObject();
     damage.reason = object.value("reason").toString();
-    return ReadCount(object.value("slot"), damage.slot);
+    return ReadSlot(object.value("slot"), damage.slot, reason);
 }
 
-bool ReadLists(const QJsonObject &object, SBackupManifest &manifest)
+bool EntryFailure(const char *list, int index, const QString &reason, QString &errorText)
 {
-    for (const QJsonValue &value : object.value("slots").toArray()) {
+    errorText = QStringLiteral("\"%1\" entry %2: %3").arg(QLatin1String(list)).arg(index + 1).arg(reason);
+    return false;
+}
+
+bool ReadSongs(const QJsonObject &object, SBackupManifest &manifest, QString &errorText)
+{
+    if (!object.value("slots").isArray()) {
+        errorText = QStringLiteral("\"slots\" is not a list");
+        return false;
+    }
+    const QJsonArray songs = object.value("slots").toArray();
+    std::map<uint32_t, int> entryOfSlot;
+    for (int k = 0; k < songs.size(); ++k) {
         SBackupSong song;
-        if (!ReadSong(value, song))
-            return false;
+        QString reason;
+        if (!ReadSong(songs[k], song, reason))
+            return EntryFailure("slots", k, reason, errorText);
+        const auto seen = entryOfSlot.emplace(song.slot, k);
+        if (!seen.second)
+            return EntryFailure("slots", k,
+                                QStringLiteral("slot %1 appears twice (also in entry %2)")
+                                    .arg(song.slot + 1)
+                                    .arg(seen.first->second + 1),
+                                errorText);
         manifest.songs.push_back(song);
     }
-    for (const QJsonValue &value : object.value("damaged").toArray()) {
+    return true;
+}
+
+bool ReadDamaged(const QJsonObject &object, SBackupManifest &manifest, QString &errorText)
+{
+    const QJsonArray damaged = object.value("damaged").toArray();
+    for (int k = 0; k < damaged.size(); ++k) {
         SBackupDamage damage;
-        if (!ReadDamage(value, damage))
-            return false;
+        QString reason;
+        if (!ReadDamage(damaged[k], damage, reason))
+            return EntryFailure("damaged", k, reason, errorText);
         manifest.damaged.push_back(damage);
     }
-    return object.value("slots").isArray();
+    return true;
+}
+
+bool ReadHeader(const QJsonObject &object, SBackupManifest &manifest, QString &errorText)
+{
+    manifest.model = object.value("model").toString();
+    manifest.firmware = object.value("firmware").toString();
+    manifest.created = object.value("created").toString();
+    if (object.value("format").toString() != FORMAT_NAME || object.value("version").toInt() != FORMAT_VERSION)
+        errorText = QStringLiteral("not a %1 version %2 manifest").arg(FORMAT_NAME).arg(FORMAT_VERSION);
+    else if (!ReadCount(object.value("productId"), manifest.productId))
+        errorText = QStringLiteral("\"productId\" is not a product id");
+    return errorText.isEmpty();
 }
 } // namespace
 
 QString BackupSongFileName(uint32_t slot)
 {
-    return QString::asprintf("Song %.3u.wav", slot);
+    return QString::asprintf("Song %.3u.wav", slot + 1);
 }
 
 QByteArray ManifestJson(const SBackupManifest &manifest)
@@ -105,16 +174,17 @@ QByteArray ManifestJson(const SBackupManifest &manifest)
 
 bool ParseManifest(const QByteArray &json, SBackupManifest &manifest, QString &errorText)
 {
-    const QJsonObject object = QJsonDocument::fromJson(json).object();
     manifest = SBackupManifest();
-    manifest.model = object.value("model").toString();
-    manifest.firmware = object.value("firmware").toString();
-    manifest.created = object.value("created").toString();
-    if (object.value("format").toString() != FORMAT_NAME ||
-        object.value("version").toInt() != FORMAT_VERSION ||
-        !ReadCount(object.value("productId"), manifest.productId) || !ReadLists(object, manifest)) {
-        errorText = QStringLiteral("%1 is not a brindle-backup version 1 manifest").arg(BACKUP_MANIFEST_NAME);
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    if (!document.isObject()) {
+        errorText = parseError.error == QJsonParseError::NoError ? QStringLiteral("not a JSON object")
+                                                                 : QStringLiteral("not JSON (%1 at byte %2)")
+                                                                       .arg(parseError.errorString())
+                                                                       .arg(parseError.offset);
         return false;
     }
-    return true;
+    const QJsonObject object = document.object();
+    return ReadHeader(object, manifest, errorText) && ReadSongs(object, manifest, errorText) &&
+           ReadDamaged(object, manifest, errorText);
 }

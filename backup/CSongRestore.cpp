@@ -3,7 +3,6 @@
 #include "CBackupObserver.h"
 #include "CLooperSongTable.h"
 #include "CUSBPort.h"
-#include "CWave.h"
 #include "CancelRequest.h"
 #include "DamagedSlots.h"
 #include "Messages.h"
@@ -11,10 +10,29 @@
 #include "SongVerify.h"
 #include "StorageUse.h"
 
-#include <QDir>
-#include <QFile>
-
 #include <algorithm>
+
+namespace {
+// Both sides are named from their product id, as the model table names them.
+QString ModelName(uint32_t productId)
+{
+    const DeviceModel *model = FindDeviceModel(productId);
+    return model ? QStringLiteral("a %1").arg(QLatin1String(model->name))
+                 : QStringLiteral("a looper with product id %1").arg(productId);
+}
+
+// The looper's own text for a failed write reads "Read data failed!": a restore names the write.
+QString WriteFailureText(int32_t result)
+{
+    return result == RESULT_WRITE_FAILED ? QStringLiteral("the looper did not take the song")
+                                         : ResultText(result);
+}
+
+const uint8_t *SongBytes(const QByteArray &file)
+{
+    return reinterpret_cast<const uint8_t *>(file.constData()) + SONG_WAVE_HEADER_SIZE;
+}
+} // namespace
 
 CSongRestore::CSongRestore(CLooperSongTable &table, const DeviceIdentity &identity, CBackupObserver *observer)
     : m_table(table), m_identity(identity), m_pObserver(observer)
@@ -27,84 +45,95 @@ bool CSongRestore::Fail(const QString &text)
     return false;
 }
 
-bool CSongRestore::Check(const QString &folder, const std::vector<uint32_t> &chosenSlots)
+int32_t CSongRestore::Fail(int32_t result, const QString &text)
 {
-    m_strFolder = folder;
-    if (!ReadManifest() || !ChooseSongs(chosenSlots))
+    m_strFailure = text;
+    return result;
+}
+
+bool CSongRestore::Check(const QString &folder, const std::vector<uint32_t> &chosenSlots, bool missingOnly)
+{
+    m_songs.clear();
+    m_nRestored = 0;
+    if (!m_folder.OpenForRestore(folder, m_manifest))
+        return Fail(m_folder.FailureText());
+    if (!FromThisModel() || !ChooseSongs(chosenSlots, missingOnly))
         return false;
     const QString refusal = DamagedSlotRefusal(m_table);
     if (!refusal.isEmpty())
         return Fail(refusal);
+    for (const SBackupSong &song : m_songs) {
+        if (!FitsModel(song))
+            return false;
+    }
     if (!RoomForSongs())
         return false;
+    QByteArray file;
     for (const SBackupSong &song : m_songs) {
-        CWave wave;
-        if (!LoadSong(song, wave))
+        if (!LoadSong(song, file))
             return false;
     }
     return true;
 }
 
-bool CSongRestore::ReadManifest()
+bool CSongRestore::FromThisModel()
 {
-    QFile file(QDir(m_strFolder).filePath(BACKUP_MANIFEST_NAME));
-    if (!file.open(QIODevice::ReadOnly))
-        return Fail(QStringLiteral("%1: no backup here (%2)").arg(file.fileName(), file.errorString()));
-    if (!ParseManifest(file.readAll(), m_manifest, m_strFailure))
-        return false;
     if (m_manifest.productId == m_identity.productId)
         return true;
-    const DeviceModel *model = FindDeviceModel(m_identity.productId);
-    return Fail(QStringLiteral("This backup comes from a %1 (product id %2); the connected looper is a %3 "
-                               "(product id %4). Nothing was written.")
-                    .arg(m_manifest.model)
-                    .arg(m_manifest.productId)
-                    .arg(model ? model->name : "looper")
-                    .arg(m_identity.productId));
+    return Fail(QStringLiteral("This backup comes from %1; the connected looper is %2. Nothing was written.")
+                    .arg(ModelName(m_manifest.productId), ModelName(m_identity.productId)));
 }
 
-bool CSongRestore::ChooseSongs(const std::vector<uint32_t> &chosenSlots)
+bool CSongRestore::ChooseSongs(const std::vector<uint32_t> &chosenSlots, bool missingOnly)
 {
-    m_songs.clear();
     for (const SBackupSong &song : m_manifest.songs) {
-        if (chosenSlots.empty() ||
-            std::find(chosenSlots.begin(), chosenSlots.end(), song.slot) != chosenSlots.end())
-            m_songs.push_back(song);
-        if (song.slot > m_table.StoreCount())
+        if (song.slot >= m_table.StoreCount())
             return Fail(QStringLiteral("The backup names slot %1; this looper has slots 1 to %2")
-                            .arg(song.slot)
+                            .arg(song.slot + 1)
                             .arg(m_table.StoreCount()));
+        const bool chosen = chosenSlots.empty() ||
+                            std::find(chosenSlots.begin(), chosenSlots.end(), song.slot) != chosenSlots.end();
+        if (chosen && !(missingOnly && m_table.Store(song.slot)->HasSong()))
+            m_songs.push_back(song);
     }
     for (const uint32_t slot : chosenSlots) {
-        const auto found = std::find_if(m_songs.begin(), m_songs.end(),
-                                        [slot](const SBackupSong &song) { return song.slot == slot; });
-        if (found == m_songs.end())
-            return Fail(QStringLiteral("The backup holds no song for slot %1").arg(slot));
+        if (std::none_of(m_manifest.songs.begin(), m_manifest.songs.end(),
+                         [slot](const SBackupSong &song) { return song.slot == slot; }))
+            return Fail(QStringLiteral("The backup holds no song for slot %1").arg(slot + 1));
     }
     return true;
 }
 
-// The file must hold exactly the bytes the manifest vouches for.
-bool CSongRestore::LoadSong(const SBackupSong &song, CWave &wave)
+// What the looper could not store whole is refused here rather than found half way.
+bool CSongRestore::FitsModel(const SBackupSong &song)
 {
-    const QString path = QDir(m_strFolder).filePath(song.file);
-    if (!LoadSongWave(path, m_table.Geometry(), wave, m_strFailure))
-        return false;
-    if (wave.DataLength() != song.bytes || Sha256Hex(wave.buffer.data, wave.DataLength()) != song.sha256)
-        return Fail(QStringLiteral("%1 does not hold the song the manifest describes (its length or SHA-256 "
-                                   "differs)")
-                        .arg(path));
-    return true;
+    const FlashGeometry &geometry = m_table.Geometry();
+    const uint64_t blocks = m_table.Store(song.slot)->BlocksFor(song.bytes);
+    QString reason;
+    if (song.bytes == 0)
+        reason = QStringLiteral("it holds no bytes");
+    else if (song.bytes % geometry.groupSize != 0)
+        reason = QStringLiteral("%1 bytes are not a whole number of the %2-byte groups this looper stores")
+                     .arg(song.bytes)
+                     .arg(geometry.groupSize);
+    else if (blocks > geometry.maxBlocksPerSong)
+        reason = QStringLiteral("it needs %1 blocks, and a song of this looper has at most %2")
+                     .arg(blocks)
+                     .arg(geometry.maxBlocksPerSong);
+    return reason.isEmpty() ||
+           Fail(QStringLiteral("%1 (slot %2) cannot be restored: %3. Nothing was written.")
+                    .arg(song.file)
+                    .arg(song.slot + 1)
+                    .arg(reason));
 }
 
 // A replaced song's blocks stay taken until the new one is written, so every song needs free
 // blocks of its own; finding out half way would leave the restore half done.
 bool CSongRestore::RoomForSongs()
 {
-    const CLooperSongBase *store = m_table.Store(0);
     uint64_t needed = 0;
     for (const SBackupSong &song : m_songs)
-        needed += store ? store->BlocksFor(song.bytes) : 0;
+        needed += m_table.Store(song.slot)->BlocksFor(song.bytes);
     const uint32_t free = FreeBlockCount(m_table);
     if (needed <= free)
         return true;
@@ -115,22 +144,39 @@ bool CSongRestore::RoomForSongs()
             .arg(free));
 }
 
+// The file must hold exactly the bytes the manifest vouches for; its size is known before it is read.
+bool CSongRestore::LoadSong(const SBackupSong &song, QByteArray &file)
+{
+    if (!m_folder.ReadSong(song.file, SONG_WAVE_HEADER_SIZE + qint64(song.bytes), file))
+        return Fail(m_folder.FailureText());
+    const QString path = m_folder.SongPath(song.file);
+    QString reason;
+    if (!IsSongWave(file, m_table.Geometry(), reason))
+        return Fail(QStringLiteral("%1: %2").arg(path, reason));
+    if (Sha256Hex(SongBytes(file), song.bytes) != song.sha256)
+        return Fail(QStringLiteral("%1 does not hold the song the manifest describes (its SHA-256 differs)")
+                        .arg(path));
+    return true;
+}
+
 std::vector<uint32_t> CSongRestore::OccupiedSlots() const
 {
     std::vector<uint32_t> occupied;
     for (const SBackupSong &song : m_songs) {
-        if (m_table.Store(song.slot - 1)->HasSong())
-            occupied.push_back(song.slot - 1);
+        if (m_table.Store(song.slot)->HasSong())
+            occupied.push_back(song.slot);
     }
     return occupied;
 }
 
 int32_t CSongRestore::Run()
 {
+    m_nRestored = 0;
     for (uint32_t k = 0; k < m_songs.size(); ++k) {
         const int32_t result = RestoreSong(k + 1, m_songs[k]);
         if (result != RESULT_OK)
             return result;
+        ++m_nRestored;
     }
     return RESULT_OK;
 }
@@ -138,31 +184,44 @@ int32_t CSongRestore::Run()
 // The file is read again: it may have changed since Check.
 int32_t CSongRestore::RestoreSong(uint32_t index, const SBackupSong &song)
 {
-    const uint32_t slot = song.slot - 1;
     if (m_pObserver)
-        m_pObserver->SongStarted(index, uint32_t(m_songs.size()), slot, song.bytes);
-    CWave wave;
-    if (!LoadSong(song, wave))
+        m_pObserver->SongStarted(index, uint32_t(m_songs.size()), song.slot, song.bytes);
+    QByteArray file;
+    if (!LoadSong(song, file))
         return RESULT_READ_FAILED;
     QObject *target = m_pObserver ? m_pObserver->ProgressTarget() : nullptr;
-    int32_t result = m_table.WriteSong(slot, wave.buffer.data, song.bytes, target);
-    if (result == RESULT_OK)
-        result = m_table.ReloadSong(slot);
-    if (result != RESULT_OK) {
-        m_strFailure = QStringLiteral("Slot %1: %2").arg(slot + 1).arg(ResultText(result));
+    int32_t result = m_table.WriteSong(song.slot, SongBytes(file), song.bytes, target);
+    if (result == RESULT_CANCELLED)
         return result;
-    }
+    if (result != RESULT_OK)
+        return Fail(result, QStringLiteral("Slot %1: writing the song failed: %2")
+                                .arg(song.slot + 1)
+                                .arg(WriteFailureText(result)));
+    result = m_table.ReloadSong(song.slot);
+    if (result != RESULT_OK)
+        return Fail(result,
+                    QStringLiteral("Slot %1: the song was written, but its record could not be read: %2")
+                        .arg(song.slot + 1)
+                        .arg(ResultText(result)));
+    return VerifySong(song, SongBytes(file));
+}
+
+// The song is stored by now: a stop asked for during the read-back leaves it stored, unverified.
+int32_t CSongRestore::VerifySong(const SBackupSong &song, const uint8_t *bytes)
+{
     QString failureText;
-    if (!VerifySongInSlot(m_table, slot, wave.buffer.data, song.bytes, failureText)) {
-        m_strFailure = failureText;
-        return CancelRequested() ? RESULT_CANCELLED : RESULT_WRITE_FAILED;
-    }
-    if (m_table.Store(slot)->GetSize() != song.bytes) {
-        m_strFailure = QStringLiteral("Verify failed: slot %1 holds %2 bytes, the backup %3")
-                           .arg(slot + 1)
-                           .arg(m_table.Store(slot)->GetSize())
-                           .arg(song.bytes);
-        return RESULT_WRITE_FAILED;
-    }
+    if (!VerifySongInSlot(m_table, song.slot, bytes, song.bytes, failureText))
+        return Fail(RESULT_WRITE_FAILED,
+                    CancelRequested()
+                        ? QStringLiteral("Slot %1: the song was stored; the stop came before it "
+                                         "was read back, so it is not verified")
+                              .arg(song.slot + 1)
+                        : failureText);
+    if (m_table.Store(song.slot)->GetSize() != song.bytes)
+        return Fail(RESULT_WRITE_FAILED,
+                    QStringLiteral("Verify failed: slot %1 holds %2 bytes, the backup %3")
+                        .arg(song.slot + 1)
+                        .arg(m_table.Store(song.slot)->GetSize())
+                        .arg(song.bytes));
     return RESULT_OK;
 }

@@ -2,83 +2,52 @@
 
 #include "CWave.h"
 #include "DeviceModel.h"
-#include "Messages.h"
 
 #include <QCryptographicHash>
-#include <QFile>
-#include <QSaveFile>
-
-#include <cstdio>
+#include <QtEndian>
 
 namespace {
-const char *const PART_SUFFIX = ".part";
+// The RIFF size field: what follows it.
+const uint32_t RIFF_SIZE_OFFSET = 8;
 
-// Save shows its own message; here the failure becomes the text the caller reports.
-class CSilentMessages : public CMessagePresenter {
-public:
-    CSilentMessages() : m_pPrevious(SetMessagePresenter(this)) {}
-    ~CSilentMessages() override { SetMessagePresenter(m_pPrevious); }
-    void Present(const QString &text) override { m_strText = text; }
-    QString Text() const { return m_strText; }
-
-private:
-    CMessagePresenter *m_pPrevious;
-    QString m_strText;
-};
-
-bool Rename(const QString &from, const QString &to)
+template <typename T> QByteArray LittleEndian(T value)
 {
-    // rename(2) replaces the target in one step where the system can.
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return true;
-    QFile::remove(to);
-    return QFile::rename(from, to);
+    uchar bytes[sizeof(T)];
+    qToLittleEndian(value, bytes);
+    return QByteArray(reinterpret_cast<const char *>(bytes), int(sizeof(T)));
 }
 
+// The fmt chunk CWave gives the model's format, field by field in file order.
+QByteArray FormatChunk(const FlashGeometry &geometry)
+{
+    CWave wave;
+    wave.SetFormat(uint16_t(geometry.channels), geometry.sampleRate, uint16_t(geometry.bitsPerSample));
+    const WaveFormat &format = wave.format;
+    return "fmt " + LittleEndian<uint32_t>(sizeof(WaveFormat)) + LittleEndian(format.formatTag) +
+           LittleEndian(format.channels) + LittleEndian(format.samplesPerSec) +
+           LittleEndian(format.avgBytesPerSec) + LittleEndian(format.blockAlign) +
+           LittleEndian(format.bitsPerSample) + LittleEndian(format.extraSize);
+}
 } // namespace
 
-void SetSongFormat(CWave &wave, const FlashGeometry &geometry)
+QByteArray SongWaveHeader(const FlashGeometry &geometry, uint32_t length)
 {
-    wave.SetFormat(uint16_t(geometry.channels), geometry.sampleRate, uint16_t(geometry.bitsPerSample));
+    return "RIFF" + LittleEndian<uint32_t>(SONG_WAVE_HEADER_SIZE - RIFF_SIZE_OFFSET + length) + "WAVE" +
+           FormatChunk(geometry) + "data" + LittleEndian(length);
 }
 
-bool SaveWaveAtomically(const CWave &wave, const QString &path, QString &errorText)
+// Only the RIFF size may differ from what a backup writes: readers ignore it.
+bool IsSongWave(const QByteArray &file, const FlashGeometry &geometry, QString &reason)
 {
-    const QString part = path + PART_SUFFIX;
-    CSilentMessages messages;
-    if (wave.Save(part) && Rename(part, path))
+    const uint32_t length = uint32_t(file.size() - SONG_WAVE_HEADER_SIZE);
+    const QByteArray header = SongWaveHeader(geometry, length);
+    if (file.size() >= SONG_WAVE_HEADER_SIZE && file.startsWith("RIFF") &&
+        file.mid(RIFF_SIZE_OFFSET, header.size() - RIFF_SIZE_OFFSET) == header.mid(RIFF_SIZE_OFFSET))
         return true;
-    QFile::remove(part);
-    errorText =
-        QStringLiteral("%1: %2").arg(path, messages.Text().isEmpty() ? "Write file failed" : messages.Text());
-    return false;
-}
-
-bool SaveFileAtomically(const QString &path, const QByteArray &content, QString &errorText)
-{
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit())
-        return true;
-    errorText = QStringLiteral("%1: %2").arg(path, file.errorString());
-    return false;
-}
-
-bool LoadSongWave(const QString &path, const FlashGeometry &geometry, CWave &wave, QString &errorText)
-{
-    CSilentMessages messages;
-    if (!wave.Load(path)) {
-        errorText = messages.Text();
-        return false;
-    }
-    CWave expected;
-    SetSongFormat(expected, geometry);
-    if (wave.HasFormat(expected.format))
-        return true;
-    errorText = QStringLiteral("%1: not %2 Hz %3-bit %4-channel audio as this looper stores it")
-                    .arg(path)
-                    .arg(geometry.sampleRate)
-                    .arg(geometry.bitsPerSample)
-                    .arg(geometry.channels);
+    reason = QStringLiteral("not a %1 Hz %2-bit %3-channel WAV file as this looper's backups hold")
+                 .arg(geometry.sampleRate)
+                 .arg(geometry.bitsPerSample)
+                 .arg(geometry.channels);
     return false;
 }
 

@@ -5,18 +5,18 @@
 
 #include <cstdint>
 
-class CWave;
 struct FlashGeometry;
 
-// The files of a backup folder. Each is written under a temporary name and renamed when
-// complete, so that an interrupted backup leaves no partial file under a final name.
+// The song files of a backup folder: a WAV file of the model's sample format (rate, width,
+// channels) whose data chunk holds exactly the song's bytes as the looper stores them.
 
-// Gives wave the model's sample format (rate, width, channels), with no samples yet.
-void SetSongFormat(CWave &wave, const FlashGeometry &geometry);
-// Saves wave; its data chunk holds exactly the wave's bytes. False with a text.
-bool SaveWaveAtomically(const CWave &wave, const QString &path, QString &errorText);
-bool SaveFileAtomically(const QString &path, const QByteArray &content, QString &errorText);
-// Loads a backup WAV file and checks that it has the model's sample format. False with a text.
-bool LoadSongWave(const QString &path, const FlashGeometry &geometry, CWave &wave, QString &errorText);
+// The bytes before the song's in its file.
+const int SONG_WAVE_HEADER_SIZE = 46;
+
+// The header of the song file of a song of `length` bytes.
+QByteArray SongWaveHeader(const FlashGeometry &geometry, uint32_t length);
+// Whether the content of a song file is a song of this model, its length taken from the file's
+// size; false with the reason otherwise.
+bool IsSongWave(const QByteArray &file, const FlashGeometry &geometry, QString &reason);
 // Lower-case hex SHA-256 of the bytes.
 QString Sha256Hex(const uint8_t *bytes, uint32_t length);

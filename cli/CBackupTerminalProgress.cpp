@@ -13,8 +13,14 @@ CBackupTerminalProgress::CBackupTerminalProgress(bool quiet)
 
 CBackupTerminalProgress::~CBackupTerminalProgress()
 {
+    End();
+}
+
+void CBackupTerminalProgress::End()
+{
     if (m_bShown)
         std::fprintf(stderr, "\n");
+    m_bShown = false;
 }
 
 void CBackupTerminalProgress::SongStarted(uint32_t index, uint32_t count, uint32_t slot, uint32_t bytes)

@@ -12,6 +12,8 @@ public:
     ~CBackupTerminalProgress() override;
 
     void SongStarted(uint32_t index, uint32_t count, uint32_t slot, uint32_t bytes) override;
+    // Ends the progress line, so that what the command prints next starts a line of its own.
+    void End();
     QObject *ProgressTarget() override { return this; }
 
 protected:

@@ -11,8 +11,8 @@
 #include <cstdio>
 
 namespace {
-// Copies every song, exactly as the device stores it, into a folder; damaged slots are listed
-// and fail the command once every other song is saved.
+// Copies every song, exactly as the device stores it, into a new or empty folder or one that holds
+// a backup; damaged slots are listed and fail the command once every other song is saved.
 int RunBackup(const SCliOptions &options)
 {
     if (options.arguments.size() != 1) {
@@ -27,6 +27,7 @@ int RunBackup(const SCliOptions &options)
     CLooperSongTable &table = looper.Table();
     CSongBackup backup(table, looper.Port().Identity(), &progress);
     const int32_t result = backup.Run(options.arguments[0]);
+    progress.End();
     if (result == RESULT_CANCELLED)
         return CancelledExit();
     if (result != RESULT_OK) {
@@ -36,7 +37,7 @@ int RunBackup(const SCliOptions &options)
     for (const SBackupSong &song : backup.Manifest().songs)
         std::printf("%s\n", song.file.toUtf8().constData());
     for (const SBackupDamage &damage : backup.Manifest().damaged)
-        std::printf("%s\n", CliRowText(table, damage.slot - 1).toUtf8().constData());
+        std::printf("%s\n", CliRowText(table, damage.slot).toUtf8().constData());
     return backup.Manifest().damaged.empty() ? EXIT_OK : EXIT_FAILED;
 }
 } // namespace

@@ -2,6 +2,7 @@
 #include "CCliLooper.h"
 #include "CliCancel.h"
 #include "CliCommands.h"
+#include "CliQuestion.h"
 #include "CliSongs.h"
 #include "CLooperSongTable.h"
 #include "CSongRestore.h"
@@ -12,59 +13,96 @@
 #include <cstdio>
 
 namespace {
-bool ChosenSlots(const SCliOptions &options, std::vector<uint32_t> &chosenSlots)
+bool UsageRight(const SCliOptions &options)
 {
-    QString errorText;
-    if (options.slotList.isEmpty() || ParseSlotList(options.slotList, chosenSlots, errorText))
+    if (options.slotListGiven && options.slotList.trimmed().isEmpty())
+        std::fprintf(stderr, "brindle-cli: --slots needs a list of slots such as 1,3-5\n");
+    else if (options.arguments.size() == 1)
         return true;
-    std::fprintf(stderr, "brindle-cli: --slots %s\n", errorText.toUtf8().constData());
+    std::fprintf(stderr, "usage: brindle-cli restore DIR [--slots LIST] [--missing] [--yes]\n");
     return false;
 }
 
-// Replacing songs needs --yes; the refusal lists what would be replaced.
-bool RefuseOccupied(const SCliOptions &options, const CLooperSongTable &table, const CSongRestore &restore)
+bool ChosenSlots(const SCliOptions &options, uint32_t slotCount, std::vector<uint32_t> &chosenSlots)
+{
+    QString errorText;
+    if (!options.slotListGiven || ParseSlotList(options.slotList, slotCount, chosenSlots, errorText))
+        return true;
+    std::fprintf(stderr, "brindle-cli: --slots: %s\n", errorText.toUtf8().constData());
+    return false;
+}
+
+// Replacing songs needs --yes, or a yes on the terminal; both list what would be replaced.
+int ConsentToReplace(const SCliOptions &options, const CLooperSongTable &table, const CSongRestore &restore)
 {
     const std::vector<uint32_t> occupied = restore.OccupiedSlots();
     if (occupied.empty() || options.yes)
-        return false;
-    std::fprintf(stderr, "brindle-cli: these slots hold a song; add --yes to overwrite them:\n");
+        return EXIT_OK;
+    const bool ask = CliOnTerminal();
+    std::fprintf(stderr, ask ? "These slots hold a song; restoring replaces it:\n"
+                             : "brindle-cli: these slots hold a song; add --yes to overwrite them:\n");
     for (const uint32_t slot : occupied)
         std::fprintf(stderr, "  %s\n", CliRowText(table, slot).toUtf8().constData());
-    return true;
+    if (!ask)
+        return EXIT_FAILED;
+    const ETerminalAnswer answer = AskOnTerminal("Overwrite them? [y/N] ");
+    if (answer == ANSWER_CANCELLED)
+        return CancelledExit();
+    if (answer == ANSWER_YES)
+        return EXIT_OK;
+    std::fprintf(stderr, "brindle-cli: nothing was written\n");
+    return EXIT_FAILED;
+}
+
+int NothingToRestore(const SCliOptions &options)
+{
+    std::fprintf(stderr, options.missing ? "brindle-cli: every slot the backup holds a song for holds one on "
+                                           "the looper; nothing to restore\n"
+                                         : "brindle-cli: the backup holds no songs; nothing to restore\n");
+    return EXIT_OK;
+}
+
+// One row per restored song, also when the restore stopped after some of them.
+int RestoreEnd(const CLooperSongTable &table, const CSongRestore &restore, int32_t result)
+{
+    for (uint32_t k = 0; k < restore.RestoredCount(); ++k)
+        std::printf("%s\n", CliRowText(table, restore.Songs()[k].slot).toUtf8().constData());
+    if (result == RESULT_CANCELLED)
+        return CancelledExit();
+    if (result == RESULT_OK)
+        return EXIT_OK;
+    std::fprintf(stderr, "brindle-cli: %s\n", restore.FailureText().toUtf8().constData());
+    return EXIT_FAILED;
 }
 
 // Puts the songs of a backup folder back into their slots, byte for byte, each read back and
 // compared; everything is checked before the device is touched.
 int RunRestore(const SCliOptions &options)
 {
-    std::vector<uint32_t> chosenSlots;
-    if (options.arguments.size() != 1 || !ChosenSlots(options, chosenSlots)) {
-        std::fprintf(stderr, "usage: brindle-cli restore DIR [--slots LIST] [--yes]\n");
+    if (!UsageRight(options))
         return EXIT_USAGE;
-    }
     CCliLooper looper;
     const int status = looper.Open(options);
     if (status != EXIT_OK)
         return status;
-    CBackupTerminalProgress progress(options.quiet);
     CLooperSongTable &table = looper.Table();
+    std::vector<uint32_t> chosenSlots;
+    if (!ChosenSlots(options, table.StoreCount(), chosenSlots))
+        return EXIT_USAGE;
+    CBackupTerminalProgress progress(options.quiet);
     CSongRestore restore(table, looper.Port().Identity(), &progress);
-    if (!restore.Check(options.arguments[0], chosenSlots)) {
+    if (!restore.Check(options.arguments[0], chosenSlots, options.missing)) {
         std::fprintf(stderr, "brindle-cli: %s\n", restore.FailureText().toUtf8().constData());
         return EXIT_FAILED;
     }
-    if (RefuseOccupied(options, table, restore))
-        return EXIT_FAILED;
+    if (restore.Songs().empty())
+        return NothingToRestore(options);
+    const int consent = ConsentToReplace(options, table, restore);
+    if (consent != EXIT_OK)
+        return consent;
     const int32_t result = restore.Run();
-    if (result == RESULT_CANCELLED)
-        return CancelledExit();
-    if (result != RESULT_OK) {
-        std::fprintf(stderr, "brindle-cli: %s\n", restore.FailureText().toUtf8().constData());
-        return EXIT_FAILED;
-    }
-    for (const SBackupSong &song : restore.Songs())
-        std::printf("%s\n", CliRowText(table, song.slot - 1).toUtf8().constData());
-    return EXIT_OK;
+    progress.End();
+    return RestoreEnd(table, restore, result);
 }
 } // namespace
 

@@ -2,35 +2,57 @@
 
 #include <QStringList>
 
-#include <algorithm>
-
 namespace {
-bool ParseRange(const QString &part, uint32_t &first, uint32_t &last)
+struct SSlotRange {
+    uint32_t first = 0;
+    uint32_t last = 0;
+};
+
+bool ParseRange(const QString &part, SSlotRange &range)
 {
     const QStringList ends = part.split('-');
     bool firstOk = false;
-    bool lastOk = false;
-    first = ends[0].trimmed().toUInt(&firstOk);
-    last = ends.size() == 2 ? ends[1].trimmed().toUInt(&lastOk) : first;
-    lastOk = lastOk || ends.size() == 1;
-    return ends.size() <= 2 && firstOk && lastOk && first >= 1 && first <= last && last <= 65535;
+    bool lastOk = ends.size() == 1;
+    range.first = ends[0].trimmed().toUInt(&firstOk);
+    range.last = ends.size() == 2 ? ends[1].trimmed().toUInt(&lastOk) : range.first;
+    return ends.size() <= 2 && firstOk && lastOk && range.first >= 1 && range.first <= range.last;
+}
+
+bool ParseRanges(const QString &text, uint32_t slotCount, std::vector<SSlotRange> &ranges, QString &errorText)
+{
+    for (const QString &part : text.split(',')) {
+        SSlotRange range;
+        if (!ParseRange(part, range)) {
+            errorText = QStringLiteral("\"%1\" is not a slot or a range of slots such as 1,3-5").arg(part);
+            return false;
+        }
+        if (range.last > slotCount) {
+            errorText = QStringLiteral("\"%1\" names slot %2; this looper has slots 1 to %3")
+                            .arg(part)
+                            .arg(range.last)
+                            .arg(slotCount);
+            return false;
+        }
+        ranges.push_back(range);
+    }
+    return true;
 }
 } // namespace
 
-bool ParseSlotList(const QString &text, std::vector<uint32_t> &chosenSlots, QString &errorText)
+bool ParseSlotList(const QString &text, uint32_t slotCount, std::vector<uint32_t> &slots, QString &errorText)
 {
-    chosenSlots.clear();
-    for (const QString &part : text.split(',')) {
-        uint32_t first = 0;
-        uint32_t last = 0;
-        if (!ParseRange(part, first, last)) {
-            errorText = QStringLiteral("\"%1\" is not a list of chosenSlots such as 1,3-5").arg(text);
-            return false;
-        }
-        for (uint32_t slot = first; slot <= last; ++slot)
-            chosenSlots.push_back(slot);
+    slots.clear();
+    std::vector<SSlotRange> ranges;
+    if (!ParseRanges(text, slotCount, ranges, errorText))
+        return false;
+    std::vector<bool> chosen(slotCount, false);
+    for (const SSlotRange &range : ranges) {
+        for (uint32_t slot = range.first; slot <= range.last; ++slot)
+            chosen[slot - 1] = true;
     }
-    std::sort(chosenSlots.begin(), chosenSlots.end());
-    chosenSlots.erase(std::unique(chosenSlots.begin(), chosenSlots.end()), chosenSlots.end());
+    for (uint32_t slot = 0; slot < slotCount; ++slot) {
+        if (chosen[slot])
+            slots.push_back(slot);
+    }
     return true;
 }

@@ -15,6 +15,7 @@
 class CHostileScene {
 public:
     explicit CHostileScene(const QString &folder);
+    ~CHostileScene();
 
     // A path inside the scene's folder; "{dir}" in a command line argument stands for the folder.
     QString Path(const QString &name) const;
@@ -27,6 +28,9 @@ public:
     void SignalWhen(const QString &text, int signal, int count = 1, int delayMs = 0);
     // Nobody reads what the program writes to stdout and stderr: writes fail with a broken pipe.
     void CloseOutput() { closeOutput = true; }
+    // A file system of `kilobytes` at the folder `name`, for a full disk; gone when the scene ends.
+    // Without the right to mount one the case is skipped.
+    void SmallDisk(const QString &name, int kilobytes);
 
     QString folder;
     // The looper: model and songs (slot from 0) that its flash file holds before the command.
@@ -38,6 +42,8 @@ public:
     int signalCount = 0;
     int signalDelayMs = 0;
     bool closeOutput = false;
+    QStringList mounts;
+    QString skipReason;
 };
 
 struct SHostileRun {

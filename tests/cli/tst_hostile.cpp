@@ -11,8 +11,10 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,6 +122,22 @@ CHostileScene::CHostileScene(const QString &folderPath)
     songs = {{0, HostileSong(300000, 1)}, {2, HostileSong(5000, 2)}};
 }
 
+CHostileScene::~CHostileScene()
+{
+    for (const QString &path : mounts)
+        ::umount2(QFile::encodeName(path).constData(), MNT_DETACH);
+}
+
+void CHostileScene::SmallDisk(const QString &name, int kilobytes)
+{
+    QDir().mkpath(Path(name));
+    const QByteArray size = "size=" + QByteArray::number(kilobytes) + "k";
+    if (::mount("tmpfs", QFile::encodeName(Path(name)).constData(), "tmpfs", 0, size.constData()) == 0)
+        mounts << Path(name);
+    else
+        skipReason = QStringLiteral("cannot mount a small disk: %1").arg(std::strerror(errno));
+}
+
 QString CHostileScene::Path(const QString &name) const
 {
     return folder + "/" + name;
@@ -221,6 +239,8 @@ private slots:
             hostile.setUp(scene);
         if (QTest::currentTestFailed())
             return;
+        if (!scene.skipReason.isEmpty())
+            QSKIP(qPrintable(scene.skipReason));
         QVERIFY(LooperFlashFile::Write(scene.Path(FLASH_FILE), scene.productId, scene.songs));
         scene.Set("BRINDLE_SIM_FLASH", scene.Path(FLASH_FILE));
         scene.Set("BRINDLE_SIM_MODEL", QString::number(scene.productId));

@@ -6,6 +6,7 @@
 #include "SCliOptions.h"
 #include "SongTransfer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryFile>
 
@@ -114,7 +115,7 @@ bool CSoakRun::NoteBackup(int status)
     if (!ParseManifest(file.readAll(), manifest, errorText))
         return Fail("the backup's manifest does not parse: " + errorText);
     for (const SBackupSong &song : manifest.songs)
-        m_backup[song.slot - 1] = m_slots[song.slot - 1];
+        m_backup[song.slot] = m_slots[song.slot];
     const bool complete = manifest.damaged.empty() &&
                           size_t(std::count_if(m_slots.begin(), m_slots.end(), [](const Bytes &song) {
                               return !song.empty();
@@ -138,8 +139,8 @@ bool CSoakRun::CarryCommandLine(SStep &step)
         step.candidates[step.slot] = Bytes();
         arguments = QStringList{"delete", SlotText(step.slot), "--yes"};
     } else if (step.operation == OP_CLI_BACKUP) {
-        // Whatever manifest is there afterwards, this backup wrote.
-        QFile::remove(m_folder.filePath("backup/manifest.json"));
+        // Whatever backup is there afterwards, this one wrote.
+        QDir(m_folder.filePath("backup")).removeRecursively();
         arguments = QStringList{"backup", m_folder.filePath("backup")};
         requests += BackupRequests();
     } else {

@@ -1,0 +1,213 @@
+#include "CSafeFolder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+const mode_t FILE_MODE = 0666;
+const mode_t FOLDER_MODE = 0777;
+const qint64 CHUNK_BYTES = 1 << 20;
+
+QByteArray Native(const QString &name)
+{
+    return QFile::encodeName(name);
+}
+
+// A write that takes nothing counts as a full disk: errno then says so.
+bool WriteAll(int fd, const char *bytes, qint64 length)
+{
+    while (length > 0) {
+        const ssize_t written = ::write(fd, bytes, size_t(std::min(length, CHUNK_BYTES)));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            errno = written == 0 ? ENOSPC : errno;
+            return false;
+        }
+        bytes += written;
+        length -= written;
+    }
+    return true;
+}
+
+bool ReadAll(int fd, char *bytes, qint64 length)
+{
+    while (length > 0) {
+        const ssize_t got = ::read(fd, bytes, size_t(std::min(length, CHUNK_BYTES)));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            errno = got == 0 ? 0 : errno;
+            return false;
+        }
+        bytes += got;
+        length -= got;
+    }
+    return true;
+}
+} // namespace
+
+CSafeFolder::~CSafeFolder()
+{
+    Close();
+}
+
+void CSafeFolder::Close()
+{
+    if (m_nFd >= 0)
+        ::close(m_nFd);
+    m_nFd = -1;
+}
+
+QString CSafeFolder::PathOf(const QString &name) const
+{
+    return name.isEmpty() ? m_strPath : QDir(m_strPath).filePath(name);
+}
+
+bool CSafeFolder::Fail(const QString &name, int error)
+{
+    // O_NOFOLLOW reports a link as a loop of links.
+    return Fail(name, error == ELOOP ? QStringLiteral("it is a link, which is not followed here")
+                                     : QString::fromLocal8Bit(std::strerror(error)));
+}
+
+bool CSafeFolder::Fail(const QString &name, const QString &reason)
+{
+    m_strError = QStringLiteral("%1: %2").arg(PathOf(name), reason);
+    return false;
+}
+
+bool CSafeFolder::Open(const QString &path)
+{
+    Close();
+    m_strPath = path;
+    m_nFd = ::open(Native(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return m_nFd >= 0 || Fail(QString(), errno);
+}
+
+bool CSafeFolder::OpenChild(const CSafeFolder &parent, const QString &name, bool create)
+{
+    Close();
+    m_strPath = parent.PathOf(name);
+    if (create && ::mkdirat(parent.m_nFd, Native(name).constData(), FOLDER_MODE) != 0 && errno != EEXIST)
+        return Fail(QString(), errno);
+    m_nFd = ::openat(parent.m_nFd, Native(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return m_nFd >= 0 || Fail(QString(), errno);
+}
+
+bool CSafeFolder::List(QStringList &names)
+{
+    names.clear();
+    // A descriptor of its own: reading the entries moves its position.
+    const int fd = ::openat(m_nFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *folder = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!folder) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return Fail(QString(), error);
+    }
+    while (const dirent *entry = ::readdir(folder)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name != "." && name != "..")
+            names << name;
+    }
+    ::closedir(folder);
+    return true;
+}
+
+bool CSafeFolder::Exists(const QString &name) const
+{
+    struct stat info;
+    return ::fstatat(m_nFd, Native(name).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool CSafeFolder::IsFolder(const QString &name) const
+{
+    struct stat info;
+    return ::fstatat(m_nFd, Native(name).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISDIR(info.st_mode);
+}
+
+bool CSafeFolder::WriteFile(const QString &name, const QByteArray &head, const uint8_t *data, uint32_t length)
+{
+    const int fd = ::openat(m_nFd, Native(name).constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, FILE_MODE);
+    if (fd < 0)
+        return Fail(name, errno);
+    bool written = WriteAll(fd, head.constData(), head.size()) &&
+                   WriteAll(fd, reinterpret_cast<const char *>(data), length) && ::fsync(fd) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (written)
+        return true;
+    ::unlinkat(m_nFd, Native(name).constData(), 0);
+    return Fail(name, error);
+}
+
+bool CSafeFolder::RegularFileSize(const QString &name, qint64 &size)
+{
+    struct stat info;
+    if (::fstatat(m_nFd, Native(name).constData(), &info, 0) != 0)
+        return Fail(name, errno);
+    if (!S_ISREG(info.st_mode))
+        return Fail(name, QStringLiteral("not a regular file"));
+    size = info.st_size;
+    return true;
+}
+
+// Opened without waiting, so that a FIFO put there since the size was taken cannot block.
+bool CSafeFolder::ReadFile(const QString &name, qint64 size, QByteArray &bytes)
+{
+    const int fd = ::openat(m_nFd, Native(name).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return Fail(name, errno);
+    struct stat info;
+    const bool unchanged = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == size;
+    bytes.resize(unchanged ? int(size) : 0);
+    const bool whole = unchanged && ReadAll(fd, bytes.data(), size);
+    const int error = errno;
+    ::close(fd);
+    if (whole)
+        return true;
+    bytes.clear();
+    // A read that ends early (errno 0) means the file was cut short meanwhile.
+    return Fail(name, unchanged && error ? QString::fromLocal8Bit(std::strerror(error))
+                                         : QStringLiteral("it changed while it was read"));
+}
+
+bool CSafeFolder::Move(const QString &name, const CSafeFolder &to, const QString &newName)
+{
+    if (::renameat(m_nFd, Native(name).constData(), to.m_nFd, Native(newName).constData()) == 0)
+        return true;
+    return Fail(name, errno);
+}
+
+bool CSafeFolder::Remove(const QString &name)
+{
+    if (::unlinkat(m_nFd, Native(name).constData(), 0) == 0 || errno == ENOENT)
+        return true;
+    return Fail(name, errno);
+}
+
+bool CSafeFolder::RemoveFolder(const QString &name)
+{
+    return ::unlinkat(m_nFd, Native(name).constData(), AT_REMOVEDIR) == 0 || Fail(name, errno);
+}
+
+// Some file systems cannot sync a folder and say EINVAL: their entries are as durable as they get.
+bool CSafeFolder::Sync()
+{
+    return ::fsync(m_nFd) == 0 || errno == EINVAL || Fail(QString(), errno);
+}

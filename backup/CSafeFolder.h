@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// A folder held open by its descriptor: every name is looked up inside it, whatever happens to its
+// path meanwhile. Files are created exclusively and never through a link, written whole and synced
+// to the disk; reads take regular files only (no FIFO, device, or link to one). A failure leaves a
+// text that names the file and the reason.
+class CSafeFolder {
+public:
+    CSafeFolder() = default;
+    ~CSafeFolder();
+    CSafeFolder(const CSafeFolder &) = delete;
+    CSafeFolder &operator=(const CSafeFolder &) = delete;
+
+    // The folder at path; a link to a folder is followed, as the user named it.
+    bool Open(const QString &path);
+    // The sub-folder `name` of parent, made first when `create` and missing; never through a link.
+    bool OpenChild(const CSafeFolder &parent, const QString &name, bool create);
+    void Close();
+    bool IsOpen() const { return m_nFd >= 0; }
+    QString PathOf(const QString &name) const;
+
+    // The names of the folder's entries, without "." and "..".
+    bool List(QStringList &names);
+    // Whether anything (a link included) or a folder (not a link to one) lies at name.
+    bool Exists(const QString &name) const;
+    bool IsFolder(const QString &name) const;
+
+    // Creates the file name, which must not exist yet, holding head then `length` bytes of data.
+    bool WriteFile(const QString &name, const QByteArray &head, const uint8_t *data, uint32_t length);
+    // The size of the regular file at name (a link to one is followed).
+    bool RegularFileSize(const QString &name, qint64 &size);
+    // Reads the regular file at name, which must still be `size` bytes long.
+    bool ReadFile(const QString &name, qint64 size, QByteArray &bytes);
+    // Moves name to newName in folder `to` on the same file system, replacing what lies there.
+    bool Move(const QString &name, const CSafeFolder &to, const QString &newName);
+    // Removes the file or link at name; one that is not there is no failure.
+    bool Remove(const QString &name);
+    // Removes the sub-folder name when it is empty.
+    bool RemoveFolder(const QString &name);
+    // Makes the folder's entries durable: the names of files created, moved or removed in it.
+    bool Sync();
+    QString ErrorText() const { return m_strError; }
+
+private:
+    bool Fail(const QString &name, int error);
+    bool Fail(const QString &name, const QString &reason);
+
+    int m_nFd = -1;
+    QString m_strPath;
+    QString m_strError;
+};

@@ -11,6 +11,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <sys/mount.h>
 
 namespace {
 const STone TONE{1000, 0.5};
@@ -111,6 +112,11 @@ private slots:
         QCOMPARE(stored.size(), size_t(46934));
         QCOMPARE(stored[1] * 32768, std::round(16384 * std::sin(2 * M_PI * 1000 / 46875.0)));
         QCOMPARE(stored.back(), 0.0);
+        // A writer that could not seek back leaves a placeholder length: the file is not cut short.
+        const QByteArray placeholder = LittleEndian32(0x7FFFF000);
+        const QString streamed =
+            WriteFile("streamed.wav", WavBytes(1, 46875, 16, samples).replace(40, 4, placeholder));
+        QCOMPARE(Import(streamed, 10003).size(), size_t(3 * 46934));
     }
 
     void twoChannelModelKeepsLeftAndRight()
@@ -175,7 +181,9 @@ private slots:
         const QString path = m_dir.filePath("long.wav");
         QVERIFY(WriteToneFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 8000, {TONE}, 8000 * 606));
         QVERIFY(Import(path, 10003).empty());
-        QCOMPARE(messages.Take(), QStringList{"File too large!"});
+        QCOMPARE(messages.Take(), QStringList{"Audio file '" + path +
+                                              "' could not be imported: it lasts "
+                                              "10:06.000, more than the 10:05.252 a slot holds"});
     }
 
     void exportAtTheLooperRateKeepsTheSamples_data()
@@ -252,6 +260,37 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.flac"});
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("an earlier export"));
+    }
+
+    void exportOnAFullDiskKeepsTheEarlierFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"kept.wav", "kept.flac", "kept.aiff", "kept.ogg"})
+            QTest::newRow(name) << QString(name);
+    }
+    void exportOnAFullDiskKeepsTheEarlierFile()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QByteArray full = QFile::encodeName(dir.path());
+        if (::mount("tmpfs", full.constData(), "tmpfs", 0, "size=16k") != 0)
+            QSKIP("a small tmpfs cannot be mounted here");
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("an earlier export") == 17);
+        file.close();
+        const std::vector<uint8_t> song = PatternSong(3 * 46875, 1);
+        CRecordingPresenter messages;
+        const bool saved =
+            SaveSongAsAudioFile(song.data(), uint32_t(song.size()), Geometry(10003), file.fileName(), {});
+        const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        file.close();
+        ::umount(full.constData());
+        QVERIFY(!saved);
+        QCOMPARE(messages.texts, QStringList{"Audio file '" + file.fileName() +
+                                             "' could not be written: No space left on device"});
+        QCOMPARE(left, QStringList{name});
+        QCOMPARE(content, QByteArray("an earlier export"));
     }
 
 private:

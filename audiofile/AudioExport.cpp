@@ -49,17 +49,17 @@ bool ConvertAndWrite(const uint8_t *song, size_t frames, const FlashGeometry &ge
     if (!resampler.Valid(reason))
         return false;
     std::vector<float> decoded(CHUNK_FRAMES * channels);
-    const float *converted = nullptr;
-    size_t convertedFrames = 0;
+    const CStreamResampler::Sink write = [&writer, &reason](const float *converted, size_t count) {
+        return writer.Write(converted, count, reason);
+    };
     for (size_t done = 0; done < frames;) {
         const size_t count = std::min(CHUNK_FRAMES, frames - done);
         DecodeDeviceSamples(song + done * channels * DEVICE_SAMPLE_BYTES, count * channels, decoded.data());
-        if (!resampler.Process(decoded.data(), count, converted, convertedFrames) ||
-            !writer.Write(converted, convertedFrames, reason))
+        if (!resampler.Process(decoded.data(), count, write))
             return false;
         done += count;
     }
-    return resampler.Flush(converted, convertedFrames) && writer.Write(converted, convertedFrames, reason);
+    return resampler.Flush(write);
 }
 } // namespace
 

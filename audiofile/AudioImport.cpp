@@ -83,8 +83,10 @@ public:
             return false;
         std::vector<float> fileFrames(size_t(m_nChunkFrames) * m_reader.Channels());
         std::vector<float> songFrames(size_t(m_nChunkFrames) * m_nSongChannels);
-        const float *converted = nullptr;
-        size_t convertedFrames = 0;
+        const CStreamResampler::Sink take = [this, &song](const float *frames, size_t count) {
+            AppendDeviceSamples(frames, count * m_nSongChannels, song);
+            return song.size() <= m_nLongest;
+        };
         for (;;) {
             const int64_t read = m_reader.Read(fileFrames.data(), m_nChunkFrames);
             if (read < 0) {
@@ -96,28 +98,22 @@ public:
                 break;
             m_nFramesRead += read;
             m_picker.Fill(fileFrames.data(), size_t(read), songFrames.data());
-            const bool ok = m_resampler.Process(songFrames.data(), size_t(read), converted, convertedFrames);
-            if (!Take(ok, converted, convertedFrames, song, reason))
-                return false;
+            if (!m_resampler.Process(songFrames.data(), size_t(read), take))
+                return Failed(song, reason);
         }
-        const bool ok = m_resampler.Flush(converted, convertedFrames);
-        return Take(ok, converted, convertedFrames, song, reason);
+        return m_resampler.Flush(take) || Failed(song, reason);
     }
     int64_t FramesRead() const { return m_nFramesRead; }
     bool ReadFailed() const { return m_bReadFailed; }
 
 private:
-    bool Take(bool convertedOk, const float *converted, size_t frames, std::vector<uint8_t> &song,
-              QString &reason) const
+    // A song that grew past the longest is too long (no reason); anything else is the conversion's fault.
+    bool Failed(const std::vector<uint8_t> &song, QString &reason) const
     {
-        if (!convertedOk) {
+        if (song.size() > m_nLongest)
+            reason.clear();
+        else
             reason = QStringLiteral("the rate conversion failed");
-            return false;
-        }
-        AppendDeviceSamples(converted, frames * m_nSongChannels, song);
-        if (song.size() <= m_nLongest)
-            return true;
-        reason.clear();
         return false;
     }
 

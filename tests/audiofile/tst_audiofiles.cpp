@@ -1,6 +1,7 @@
 #include "AudioExport.h"
 #include "AudioImport.h"
 #include "CRecordingPresenter.h"
+#include "CWave.h"
 #include "ToneMeasure.h"
 #include "WavBytes.h"
 
@@ -262,35 +263,36 @@ private slots:
         QCOMPARE(file.readAll(), QByteArray("an earlier export"));
     }
 
-    void exportOnAFullDiskKeepsTheEarlierFile_data()
+    // On a full disk an upload (kept.wav) and every export fail with the reason and keep the earlier file.
+    void fullDiskKeepsTheEarlierFiles()
     {
-        QTest::addColumn<QString>("name");
-        for (const char *name : {"kept.wav", "kept.flac", "kept.aiff", "kept.ogg"})
-            QTest::newRow(name) << QString(name);
-    }
-    void exportOnAFullDiskKeepsTheEarlierFile()
-    {
-        QFETCH(QString, name);
-        QTemporaryDir dir;
-        const QByteArray full = QFile::encodeName(dir.path());
-        if (::mount("tmpfs", full.constData(), "tmpfs", 0, "size=16k") != 0)
+        const QString full = m_dir.filePath("full");
+        if (!QDir().mkpath(full) ||
+            ::mount("tmpfs", QFile::encodeName(full).constData(), "tmpfs", 0, "size=32k"))
             QSKIP("a small tmpfs cannot be mounted here");
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("an earlier export") == 17);
-        file.close();
+        const QStringList names{"kept.aiff", "kept.flac", "kept.ogg", "kept.wav"};
+        for (const QString &name : names)
+            WriteFile("full/" + name, "earlier");
         const std::vector<uint8_t> song = PatternSong(3 * 46875, 1);
+        CWave wave;
+        wave.SetFormat(1, 46875, 24);
+        wave.SetData(new uint8_t[song.size()](), 3 * 46875);
         CRecordingPresenter messages;
-        const bool saved =
-            SaveSongAsAudioFile(song.data(), uint32_t(song.size()), Geometry(10003), file.fileName(), {});
-        const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-        const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        file.close();
-        ::umount(full.constData());
+        bool saved = wave.Save(full + "/kept.wav");
+        for (const QString &name : names.mid(0, 3))
+            saved |= SaveSongAsAudioFile(song.data(), uint32_t(song.size()), Geometry(10003),
+                                         full + "/" + name, {});
+        QString left;
+        for (const QString &name : QDir(full).entryList(QDir::Files | QDir::Hidden)) {
+            QFile file(full + "/" + name);
+            left += name + "=" + (file.open(QIODevice::ReadOnly) ? file.readAll() : "?") + " ";
+        }
+        ::umount(QFile::encodeName(full).constData());
         QVERIFY(!saved);
-        QCOMPARE(messages.texts, QStringList{"Audio file '" + file.fileName() +
-                                             "' could not be written: No space left on device"});
-        QCOMPARE(left, QStringList{name});
-        QCOMPARE(content, QByteArray("an earlier export"));
+        QCOMPARE(left, QString("kept.aiff=earlier kept.flac=earlier kept.ogg=earlier kept.wav=earlier "));
+        QCOMPARE(messages.texts.first(), QString("Write file failed"));
+        QCOMPARE(messages.texts.last(),
+                 "Audio file '" + full + "/kept.ogg' could not be written: No space left on device");
     }
 
 private:

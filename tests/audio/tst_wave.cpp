@@ -115,12 +115,12 @@ private slots:
                                                10));
     }
 
-    // A device is never replaced by the new file; a missing folder takes none.
-    void saveRefusesWhatItCannotReplace()
+    void saveReportsAFullDisk()
     {
         CWave wave;
         Fill24(wave, 48000, {1, 2, 3});
         CRecordingPresenter presenter;
+        // A device is never replaced by the new file: the full disk is tested on a small tmpfs.
         QVERIFY(!wave.Save("/dev/full"));
         QVERIFY(!wave.Save(m_dir.filePath("no/such/dir.wav")));
         QCOMPARE(presenter.texts, QStringList({"Open file failed", "Open file failed"}));

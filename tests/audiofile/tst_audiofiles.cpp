@@ -114,9 +114,8 @@ private slots:
         QCOMPARE(stored[1] * 32768, std::round(16384 * std::sin(2 * M_PI * 1000 / 46875.0)));
         QCOMPARE(stored.back(), 0.0);
         // A writer that could not seek back leaves a placeholder length: the file is not cut short.
-        const QByteArray placeholder = LittleEndian32(0x7FFFF000);
-        const QString streamed =
-            WriteFile("streamed.wav", WavBytes(1, 46875, 16, samples).replace(40, 4, placeholder));
+        const QString streamed = WriteFile(
+            "streamed.wav", WavBytes(1, 46875, 16, samples).replace(40, 4, LittleEndian32(0x7FFFF000)));
         QCOMPARE(Import(streamed, 10003).size(), size_t(3 * 46934));
     }
 

@@ -22,11 +22,13 @@ void BrindleQT::OnUploadSong()
         return;
     WriteConfigValue("/Config/WavSaveDir", GetFileDir(strPath));
     BeginOperation(OP_UPLOAD);
-    bool bSaved = false;
+    SFileFailure failure;
     const int32_t nResult = UploadSongToFile(m_songTable, uint32_t(m_nCurRow),
-                                             m_pUSBPort->Identity().productId, strPath, this, bSaved);
-    // A file that could not be written was reported by the writer; "Successful !" would be false.
-    if (nResult != RESULT_OK || bSaved)
+                                             m_pUSBPort->Identity().productId, strPath, this, failure);
+    // After a good read a file that could not be written is the news; "Successful !" would be false.
+    if (nResult == RESULT_OK && !failure.text.isEmpty())
+        ShowMessage(failure.text);
+    else
         ShowResult(nResult);
     EndOperation();
 }

@@ -1,6 +1,9 @@
 #include "CWave.h"
 
+#include "CFileReplacement.h"
+#include "FormatText.h"
 #include "Messages.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -13,6 +16,8 @@ const char *const WAVEFMT_NOT_FOUND = "Wave file '%s' WAVEfmt not found";
 const char *const DATA_NOT_FOUND = "Wave file '%s' data segment not found";
 const char *const FORMAT_REFUSED = "Wave file '%s' format not supported";
 const char *const DATA_INCOMPLETE = "Wave file '%s' data incomplete";
+const char *const OPEN_FAILED = "Open file failed";
+const char *const WRITE_FAILED = "Write file failed";
 const uint32_t HEADER_SIZE = 46;
 
 bool ReadU32(QFile &file, uint32_t &value)
@@ -28,6 +33,20 @@ bool ReadTag(QFile &file, const char *tag)
 {
     const qint64 length = qint64(std::strlen(tag));
     return file.read(length) == QByteArray(tag, int(length));
+}
+
+bool Refuse(SFileFailure &failure, const char *message, const QByteArray &name, bool layout = false)
+{
+    failure = SFileFailure();
+    failure.text = QString::asprintf(message, name.constData());
+    failure.layoutRefused = layout;
+    return false;
+}
+
+bool FileFailed(SFileFailure &failure, const char *text, const QString &strPath, const QString &reason)
+{
+    failure = SFileFailure{QString::fromLatin1(text), strPath, reason};
+    return false;
 }
 
 QByteArray U32(uint32_t value)
@@ -72,38 +91,43 @@ bool CWave::HasFormat(const WaveFormat &other) const
 
 bool CWave::Load(const QString &strPath)
 {
-    QFile file(strPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(QStringLiteral("Open file failed"));
-        return false;
-    }
-    // The message functions decode %s as UTF-8, so the name goes in as UTF-8 to stay readable.
-    const QByteArray name = file.fileName().toUtf8();
+    SFileFailure failure;
+    if (Load(strPath, SClipLimit(), failure))
+        return true;
+    ShowMessage(failure.text);
+    return false;
+}
+
+bool CWave::Load(const QString &strPath, const SClipLimit &limit, SFileFailure &failure)
+{
+    QString reason;
+    const int handle = OpenRegularFile(strPath, reason);
+    QFile file;
+    if (handle < 0 || !file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return FileFailed(failure, OPEN_FAILED, strPath, reason);
+    // The message texts take the name as UTF-8, so that it stays readable.
+    const QByteArray name = strPath.toUtf8();
     WaveFormat loaded;
     uint32_t dataSize = 0;
-    return ReadChunks(file, name, loaded, dataSize) && ReadSamples(file, name, loaded, dataSize);
+    return ReadChunks(file, name, loaded, dataSize, failure) &&
+           ReadSamples(file, name, loaded, dataSize, limit, failure);
 }
 
 // The fmt chunk must come first and the data chunk right after it; nothing else is skipped.
-bool CWave::ReadChunks(QFile &file, const QByteArray &name, WaveFormat &loaded, uint32_t &dataSize) const
+bool CWave::ReadChunks(QFile &file, const QByteArray &name, WaveFormat &loaded, uint32_t &dataSize,
+                       SFileFailure &failure) const
 {
     uint32_t riffSize = 0;
     uint32_t fmtSize = 0;
-    if (!ReadTag(file, "RIFF") || !ReadU32(file, riffSize)) {
-        ShowMessageF(RIFF_NOT_FOUND, name.constData());
-        return false;
-    }
-    if (!ReadTag(file, "WAVEfmt ") || !ReadU32(file, fmtSize)) {
-        ShowMessageF(WAVEFMT_NOT_FOUND, name.constData());
-        return false;
-    }
+    if (!ReadTag(file, "RIFF") || !ReadU32(file, riffSize))
+        return Refuse(failure, RIFF_NOT_FOUND, name, true);
+    if (!ReadTag(file, "WAVEfmt ") || !ReadU32(file, fmtSize))
+        return Refuse(failure, WAVEFMT_NOT_FOUND, name, true);
     std::memset(&loaded, 0, sizeof loaded);
     const qint64 fmtStart = file.pos();
     file.read(reinterpret_cast<char *>(&loaded), std::min<qint64>(fmtSize, sizeof loaded));
-    if (!file.seek(fmtStart + fmtSize) || !ReadTag(file, "data") || !ReadU32(file, dataSize)) {
-        ShowMessageF(DATA_NOT_FOUND, name.constData());
-        return false;
-    }
+    if (!file.seek(fmtStart + fmtSize) || !ReadTag(file, "data") || !ReadU32(file, dataSize))
+        return Refuse(failure, DATA_NOT_FOUND, name, true);
     loaded.formatTag = qFromLittleEndian(loaded.formatTag);
     loaded.channels = qFromLittleEndian(loaded.channels);
     loaded.samplesPerSec = qFromLittleEndian(loaded.samplesPerSec);
@@ -115,38 +139,52 @@ bool CWave::ReadChunks(QFile &file, const QByteArray &name, WaveFormat &loaded, 
 }
 
 // The clip changes only once every whole frame was read; a file that ends early is refused
-// rather than leaving samples of undefined content.
-bool CWave::ReadSamples(QFile &file, const QByteArray &name, const WaveFormat &loaded, uint32_t dataSize)
+// rather than leaving samples of undefined content. The length the header claims is checked
+// against the limit and the file before anything is allocated.
+bool CWave::ReadSamples(QFile &file, const QByteArray &name, const WaveFormat &loaded, uint32_t dataSize,
+                        const SClipLimit &limit, SFileFailure &failure)
 {
-    if (loaded.blockAlign == 0) {
-        ShowMessageF(FORMAT_REFUSED, name.constData());
-        return false;
-    }
+    if (loaded.blockAlign == 0)
+        return Refuse(failure, FORMAT_REFUSED, name, true);
     const uint32_t frames = dataSize / loaded.blockAlign;
-    const qint64 length = qint64(frames) * loaded.blockAlign;
-    if (length > file.size() - file.pos()) {
-        ShowMessageF(DATA_INCOMPLETE, name.constData());
-        return false;
+    const uint32_t rate = loaded.samplesPerSec;
+    if (limit.rate != 0 && frames != 0) {
+        if (rate == 0)
+            return Refuse(failure, FORMAT_REFUSED, name);
+        if (uint64_t(frames - 1) * limit.rate > limit.frames * rate)
+            return FileFailed(failure, "File too large!", QString::fromUtf8(name),
+                              QStringLiteral("it lasts %1, more than the %2 a slot holds")
+                                  .arg(LengthText(frames, rate), LengthText(limit.frames, limit.rate)));
     }
+    const qint64 length = qint64(frames) * loaded.blockAlign;
+    if (length > file.size() - file.pos())
+        return Refuse(failure, DATA_INCOMPLETE, name);
     uint8_t *array = frames ? new uint8_t[size_t(length)] : nullptr;
     if (length && file.read(reinterpret_cast<char *>(array), length) != length) {
         delete[] array;
-        ShowMessageF(DATA_INCOMPLETE, name.constData());
-        return false;
+        return Refuse(failure, DATA_INCOMPLETE, name);
     }
     format = loaded;
     buffer.Attach(array, frames, loaded.blockAlign);
     return true;
 }
 
-// Every write is checked: a full disk must not leave a truncated file reported as written.
 bool CWave::Save(const QString &strPath) const
 {
-    QFile file(strPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        ShowMessage(QStringLiteral("Open file failed"));
-        return false;
-    }
+    SFileFailure failure;
+    if (Save(strPath, failure))
+        return true;
+    ShowMessage(failure.text);
+    return false;
+}
+
+// Every write is checked: a full disk must not leave a truncated file, nor take the earlier one.
+bool CWave::Save(const QString &strPath, SFileFailure &failure) const
+{
+    CFileReplacement file(strPath);
+    QString reason;
+    if (!file.Open(reason))
+        return FileFailed(failure, OPEN_FAILED, strPath, reason);
     const uint32_t length = DataLength();
     WaveFormat stored = format;
     stored.formatTag = qToLittleEndian(stored.formatTag);
@@ -156,16 +194,13 @@ bool CWave::Save(const QString &strPath) const
     stored.blockAlign = qToLittleEndian(stored.blockAlign);
     stored.bitsPerSample = qToLittleEndian(stored.bitsPerSample);
     stored.extraSize = qToLittleEndian(stored.extraSize);
-    QByteArray header = "RIFF" + U32(0) + "WAVEfmt " + U32(18);
+    QByteArray header = "RIFF" + U32(HEADER_SIZE - 8 + length) + "WAVEfmt " + U32(18);
     header += QByteArray(reinterpret_cast<const char *>(&stored), sizeof stored);
     header += "data" + U32(length);
-    bool written = file.write(header) == HEADER_SIZE;
-    written =
-        written && (length == 0 || file.write(reinterpret_cast<const char *>(buffer.data), length) == length);
-    written = written && file.seek(4) && file.write(U32(uint32_t(file.size()) - 8)) == 4 && file.flush();
-    file.close();
-    if (written && file.error() == QFileDevice::NoError)
+    file.Write(header.constData(), size_t(header.size()));
+    if (length != 0)
+        file.Write(buffer.data, length);
+    if (file.Commit(reason))
         return true;
-    ShowMessage(QStringLiteral("Write file failed"));
-    return false;
+    return FileFailed(failure, WRITE_FAILED, strPath, reason);
 }

@@ -84,22 +84,22 @@ void CWave::Convert(uint32_t targetRate)
 {
     const uint32_t frames = buffer.frameCount;
     const WaveFormat target = TargetFormat(targetRate);
-    // A rate or byte rate of 0 gives no ratio and no size: such a clip stays as it is.
+    // A rate of 0 gives no ratio, a byte rate of 0 marks a broken header: such a clip stays as it is.
     if (frames == 0 || HasFormat(target) || format.samplesPerSec == 0 || format.avgBytesPerSec == 0 ||
         targetRate == 0)
-        return;
-    boost::shared_array<int64_t> x(new int64_t[frames]);
-    if (!ExtractFirstChannel(buffer.data, frames, format.blockAlign, x.get()))
         return;
     const uint32_t g = Gcd(format.samplesPerSec, targetRate);
     const int64_t L = targetRate / g;
     const int64_t M = format.samplesPerSec / g;
-    const uint32_t sourceBytes = uint32_t(format.blockAlign) * frames;
-    const double ratio = double(3 * targetRate) / format.avgBytesPerSec + 0.5;
-    const uint64_t sized = uint64_t(double(sourceBytes) * ratio);
-    // The formula falls short for very short clips; the array must hold every frame emitted.
+    // Sized by the frames the resampling can emit, from the two rates alone; a clip longer than
+    // a 32-bit frame count describes stays as it is.
     const uint64_t mostFrames = uint64_t(frames) * uint64_t(L) / uint64_t(M) + 3;
-    const uint64_t capacity = std::max(sized, 3 * mostFrames);
+    if (mostFrames > UINT32_MAX)
+        return;
+    boost::shared_array<int64_t> x(new int64_t[frames]);
+    if (!ExtractFirstChannel(buffer.data, frames, format.blockAlign, x.get()))
+        return;
+    const uint64_t capacity = 3 * mostFrames;
     uint8_t *output = new uint8_t[size_t(capacity)];
     CSampleWriter writer(output);
     Resample(x.get(), frames, L, M, writer);

@@ -27,6 +27,22 @@ bool CChannelPicker::Valid() const
     return m_eChoice != CHANNELS_RIGHT || m_nFileChannels >= 2;
 }
 
+QString CChannelPicker::Description() const
+{
+    QString taken;
+    if (m_nFileChannels > 1 && m_eChoice == CHANNELS_MIX)
+        taken = QStringLiteral("mixed");
+    else if (m_nFileChannels > 1 && m_eChoice == CHANNELS_LEFT)
+        taken = QStringLiteral("left channel");
+    else if (m_nFileChannels > 1 && m_eChoice == CHANNELS_RIGHT)
+        taken = QStringLiteral("right channel");
+    else if (m_nFileChannels > 2)
+        taken = QStringLiteral("first two channels");
+    if (m_nSongChannels < 2 || m_eChoice == CHANNELS_DEFAULT)
+        return taken;
+    return taken.isEmpty() ? QStringLiteral("in both channels") : taken + QStringLiteral(" in both channels");
+}
+
 // The mix is the mean, so that channels at full scale cannot clip.
 float CChannelPicker::Mono(const float *frame) const
 {

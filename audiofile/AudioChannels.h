@@ -23,6 +23,9 @@ public:
     CChannelPicker(AudioChannelChoice choice, uint32_t fileChannels, uint32_t songChannels);
     // False when the choice names a channel the file does not have.
     bool Valid() const;
+    // What Fill does to the channels, for a summary ("mixed", "left channel in both channels"); empty
+    // when it keeps them as they are.
+    QString Description() const;
     void Fill(const float *fileFrames, size_t frameCount, float *songFrames) const;
 
 private:

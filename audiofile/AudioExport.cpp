@@ -1,9 +1,11 @@
 #include "AudioExport.h"
 
+#include "CFileReplacement.h"
 #include "CLooperSongTable.h"
 #include "CSoundFileWriter.h"
 #include "CStreamResampler.h"
 #include "DeviceSamples.h"
+#include "FormatText.h"
 #include "Messages.h"
 
 #include <QFileInfo>
@@ -28,7 +30,15 @@ bool CheckFormat(const QString &strPath, const SAudioExportFormat &format, int &
                      .arg(EXPORT_RATE_MAX);
         return false;
     }
-    return SoundFileFormatFor(strPath, format.bits, sfFormat, reason);
+    return SoundFileFormatFor(strPath, format.bits, sfFormat, reason) &&
+           CFileReplacement::CanReplace(strPath, reason);
+}
+
+QString SampleBitsText(AudioSampleBits bits)
+{
+    if (bits == SAMPLE_BITS_16)
+        return QStringLiteral("16-bit");
+    return bits == SAMPLE_BITS_24 ? QStringLiteral("24-bit") : QStringLiteral("32-bit float");
 }
 
 bool ConvertAndWrite(const uint8_t *song, size_t frames, const FlashGeometry &geometry, uint32_t rate,
@@ -39,17 +49,17 @@ bool ConvertAndWrite(const uint8_t *song, size_t frames, const FlashGeometry &ge
     if (!resampler.Valid(reason))
         return false;
     std::vector<float> decoded(CHUNK_FRAMES * channels);
-    const float *converted = nullptr;
-    size_t convertedFrames = 0;
+    const CStreamResampler::Sink write = [&writer, &reason](const float *converted, size_t count) {
+        return writer.Write(converted, count, reason);
+    };
     for (size_t done = 0; done < frames;) {
         const size_t count = std::min(CHUNK_FRAMES, frames - done);
         DecodeDeviceSamples(song + done * channels * DEVICE_SAMPLE_BYTES, count * channels, decoded.data());
-        if (!resampler.Process(decoded.data(), count, converted, convertedFrames) ||
-            !writer.Write(converted, convertedFrames, reason))
+        if (!resampler.Process(decoded.data(), count, write))
             return false;
         done += count;
     }
-    return resampler.Flush(converted, convertedFrames) && writer.Write(converted, convertedFrames, reason);
+    return resampler.Flush(write);
 }
 } // namespace
 
@@ -70,6 +80,22 @@ bool SaveSongAsAudioFile(const uint8_t *song, uint32_t length, const FlashGeomet
         return false;
     }
     return true;
+}
+
+QString ExportConversionText(const FlashGeometry &geometry, const QString &strPath,
+                             const SAudioExportFormat &format)
+{
+    const QString suffix = QFileInfo(strPath).suffix().toLower();
+    const QString source = SampleFormatText(geometry.sampleRate, QStringLiteral("24-bit"), geometry.channels);
+    if (suffix == "ogg")
+        return QStringLiteral("%1 → %2 Hz %3 Ogg Vorbis")
+            .arg(source)
+            .arg(format.rate)
+            .arg(ChannelCountText(geometry.channels));
+    const QString kind = suffix.startsWith("aif") ? QStringLiteral("AIFF") : suffix.toUpper();
+    return QStringLiteral("%1 → %2 %3%4")
+        .arg(source, SampleFormatText(format.rate, SampleBitsText(format.bits), geometry.channels), kind,
+             format.bits == SAMPLE_BITS_16 ? QStringLiteral(", dithered") : QString());
 }
 
 int32_t ExportSongToAudioFile(CLooperSongTable &table, uint32_t slot, uint32_t productId,

@@ -26,6 +26,11 @@ const uint32_t EXPORT_RATE_MAX = 384000;
 bool SaveSongAsAudioFile(const uint8_t *song, uint32_t length, const FlashGeometry &geometry,
                          const QString &strPath, const SAudioExportFormat &format);
 
+// What an export makes of a song of the model ("46875 Hz 24-bit stereo → 44100 Hz 16-bit stereo FLAC,
+// dithered").
+QString ExportConversionText(const FlashGeometry &geometry, const QString &strPath,
+                             const SAudioExportFormat &format);
+
 // Reads the song of slot out of the device and saves it with SaveSongAsAudioFile. Returns the read's
 // result code; saved tells whether the file was written (a message was shown when it was not).
 int32_t ExportSongToAudioFile(CLooperSongTable &table, uint32_t slot, uint32_t productId,

@@ -2,15 +2,8 @@
 
 #include <soxr.h>
 
-#include <cmath>
-
-namespace {
-// Output room for one call: the converted length of the input plus the filter's share.
-const size_t OUTPUT_MARGIN_FRAMES = 1024;
-} // namespace
-
 CStreamResampler::CStreamResampler(uint32_t inputRate, uint32_t outputRate, uint32_t channels)
-    : m_dRatio(double(outputRate) / inputRate), m_nChannels(channels)
+    : m_nChannels(channels)
 {
     if (inputRate == outputRate)
         return;
@@ -19,6 +12,7 @@ CStreamResampler::CStreamResampler(uint32_t inputRate, uint32_t outputRate, uint
     soxr_error_t error = nullptr;
     m_pSoxr = soxr_create(inputRate, outputRate, channels, &error, &io, &quality, nullptr);
     m_pError = error;
+    m_output.resize(PIECE_FRAMES * channels);
 }
 
 CStreamResampler::~CStreamResampler()
@@ -34,56 +28,37 @@ bool CStreamResampler::Valid(QString &errorText) const
     return false;
 }
 
-bool CStreamResampler::Process(const float *input, size_t frameCount, const float *&output,
-                               size_t &outputFrames)
+bool CStreamResampler::Process(const float *input, size_t frameCount, const Sink &sink)
 {
     if (m_pSoxr)
-        return Drain(input, frameCount, output, outputFrames);
-    output = input;
-    outputFrames = frameCount;
-    return true;
+        return Drain(input, frameCount, sink);
+    return sink(input, frameCount);
 }
 
-bool CStreamResampler::Flush(const float *&output, size_t &outputFrames)
+bool CStreamResampler::Flush(const Sink &sink)
 {
-    output = nullptr;
-    outputFrames = 0;
-    return !m_pSoxr || Drain(nullptr, 0, output, outputFrames);
+    return !m_pSoxr || Drain(nullptr, 0, sink);
 }
 
-// Room for `frames` frames past the ones collected; grows only, so a steady stream allocates nothing.
-float *CStreamResampler::Room(size_t frames)
+// Feeds the input (null: the end of input) and hands on everything soxr makes of it, one piece of
+// output at a time; a full piece means soxr may hold more, so it is asked again before returning.
+bool CStreamResampler::Drain(const float *input, size_t frameCount, const Sink &sink)
 {
-    if (m_output.size() < frames * m_nChannels)
-        m_output.resize(frames * m_nChannels);
-    return m_output.data();
-}
-
-// Feeds the input (null: the end of input) and collects everything soxr hands back for it.
-bool CStreamResampler::Drain(const float *input, size_t frameCount, const float *&output,
-                             size_t &outputFrames)
-{
-    const size_t room = size_t(std::ceil(double(frameCount) * m_dRatio)) + OUTPUT_MARGIN_FRAMES;
-    size_t collected = 0;
     for (;;) {
-        float *buffer = Room(collected + room);
         size_t consumed = 0;
         size_t produced = 0;
-        const soxr_error_t error = soxr_process(m_pSoxr, input, frameCount, &consumed,
-                                                buffer + collected * m_nChannels, room, &produced);
-        collected += produced;
-        output = m_output.data();
-        outputFrames = collected;
+        const soxr_error_t error =
+            soxr_process(m_pSoxr, input, frameCount, &consumed, m_output.data(), PIECE_FRAMES, &produced);
+        if (error || (produced != 0 && !sink(m_output.data(), produced)))
+            return false;
         // Input that soxr neither took nor answered would loop for ever.
-        if (error || (input && consumed == 0 && produced == 0))
+        if (input && frameCount != 0 && consumed == 0 && produced == 0)
             return false;
         if (input) {
             input += consumed * m_nChannels;
             frameCount -= consumed;
-            if (frameCount == 0)
-                return true;
-        } else if (produced == 0) {
-            return true;
         }
+        if (produced < PIECE_FRAMES && (input ? frameCount == 0 : produced == 0))
+            return true;
     }
 }

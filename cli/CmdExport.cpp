@@ -2,7 +2,9 @@
 #include "CCliLooper.h"
 #include "CliCancel.h"
 #include "CliCommands.h"
+#include "CliOutputFile.h"
 #include "CliSongs.h"
+#include "CliTransferSummary.h"
 #include "CLooperSongTable.h"
 #include "CTerminalProgress.h"
 #include "Messages.h"
@@ -20,17 +22,21 @@ bool ParseExportFormat(const SCliOptions &options, SAudioExportFormat &format)
     return ok && (options.bits.isEmpty() || ParseAudioSampleBits(options.bits, format.bits));
 }
 
-// Saves the song of a slot in a common audio format, at any rate, through the high-quality conversion.
+// Saves the song of a slot in a common audio format, at any rate, through the high-quality conversion;
+// an existing file is replaced only with --force, and only once the new one is complete.
 int RunExport(const SCliOptions &options)
 {
     SAudioExportFormat format;
     if (options.arguments.size() != 2 || !ParseExportFormat(options, format)) {
         std::fprintf(stderr,
-                     "usage: brindle-cli export SLOT FILE [--rate HZ] [--bits 16|24|32f]\n"
+                     "usage: brindle-cli export SLOT FILE [--rate HZ] [--bits 16|24|32f] [--force]\n"
                      "FILE ends in .wav, .flac, .aiff or .ogg; HZ lies between %u and %u\n",
                      EXPORT_RATE_MIN, EXPORT_RATE_MAX);
         return EXIT_USAGE;
     }
+    const QString path = options.arguments[1];
+    if (!CliOutputFileAllowed(options, path))
+        return EXIT_FAILED;
     CCliLooper looper;
     uint32_t slot = 0;
     const int status = looper.OpenSongSlot(options, options.arguments[0], slot);
@@ -40,10 +46,14 @@ int RunExport(const SCliOptions &options)
     int32_t result = RESULT_OK;
     {
         CTerminalProgress progress(options.quiet);
-        result = ExportSongToAudioFile(looper.Table(), slot, looper.ProductId(), options.arguments[1], format,
-                                       &progress, saved);
+        result =
+            ExportSongToAudioFile(looper.Table(), slot, looper.ProductId(), path, format, &progress, saved);
     }
-    return SavedSongExit(result, saved);
+    const int exit = SavedSongExit(result, saved);
+    if (exit == EXIT_OK)
+        PrintSavedSong(looper.Table(), slot, path,
+                       ExportConversionText(looper.Table().Geometry(), path, format));
+    return exit;
 }
 } // namespace
 

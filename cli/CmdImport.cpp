@@ -3,6 +3,7 @@
 #include "CliCancel.h"
 #include "CliCommands.h"
 #include "CliSongWrite.h"
+#include "CliTransferSummary.h"
 #include "CLooperSongTable.h"
 #include "Messages.h"
 
@@ -19,11 +20,11 @@ int ImportUsage()
 
 // The file's song in the connected model's layout; false after a message.
 bool ConvertForLooper(uint32_t productId, const QString &strPath, AudioChannelChoice choice,
-                      std::vector<uint8_t> &song)
+                      std::vector<uint8_t> &song, SImportSummary &summary)
 {
     const DeviceModel *model = FindDeviceModel(productId);
     if (model && model->geometry)
-        return ConvertAudioFileForDevice(strPath, *model->geometry, choice, song);
+        return ConvertAudioFileForDevice(strPath, *model->geometry, choice, song, summary);
     ShowResult(RESULT_DEVICE_NOT_SUPPORTED);
     return false;
 }
@@ -40,10 +41,15 @@ int RunImport(const SCliOptions &options)
     const int status = looper.OpenSlotForWrite(options, options.arguments[1], slot);
     if (status != EXIT_OK)
         return status;
+    const QString path = options.arguments[0];
     std::vector<uint8_t> song;
-    if (!ConvertForLooper(looper.ProductId(), options.arguments[0], choice, song))
+    SImportSummary summary;
+    if (!ConvertForLooper(looper.ProductId(), path, choice, song, summary))
         return EXIT_FAILED;
-    return StoreCliSong(options, looper.Table(), slot, song.data(), uint32_t(song.size()));
+    const int exit = StoreCliSong(options, looper.Table(), slot, song.data(), uint32_t(song.size()));
+    if (exit == EXIT_OK)
+        PrintStoredSong(looper.Table(), slot, path, summary.conversion, summary.unpaddedBytes);
+    return exit;
 }
 } // namespace
 

@@ -120,10 +120,24 @@ private slots:
         CWave wave;
         Fill24(wave, 48000, {1, 2, 3});
         CRecordingPresenter presenter;
+        // A device is never replaced by the new file: the full disk is tested on a small tmpfs.
         QVERIFY(!wave.Save("/dev/full"));
-        QCOMPARE(presenter.texts, QStringList{"Write file failed"});
         QVERIFY(!wave.Save(m_dir.filePath("no/such/dir.wav")));
-        QCOMPARE(presenter.texts.last(), QString("Open file failed"));
+        QCOMPARE(presenter.texts, QStringList({"Open file failed", "Open file failed"}));
+    }
+
+    // A header that claims 4 GB, held by the file as a hole: refused before anything is allocated.
+    void loadRefusesAClipLongerThanTheLimit()
+    {
+        QFile file(m_dir.filePath("huge.wav"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(WavBytes(2, 44100, 16, QByteArray()).replace(40, 4, LittleEndian32(0xFFFFFFF0)));
+        QVERIFY(file.resize(qint64(1) << 32));
+        file.close();
+        SFileFailure failure;
+        QVERIFY(!CWave().Load(file.fileName(), {28371200, 46875}, failure));
+        QCOMPARE(failure.Detail(), "File too large! ('" + file.fileName() +
+                                       "': it lasts 405:47.887, more than the 10:05.252 a slot holds)");
     }
 
     void savedFileOpensInAThirdPartyReader()

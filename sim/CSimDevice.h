@@ -72,6 +72,6 @@ private:
     SSimFault m_firedFault;
     int m_nNextRequest = 1;
     int m_nPowerCutIn = 0;
-    uint32_t m_nPowerCutSeed = 0;
+    SSimPowerCut m_powerCut;
     bool m_bPoweredOff = false;
 };

@@ -25,6 +25,20 @@ template <typename Visit> void ForEachChunkPiece(uint64_t start, uint64_t end, V
     }
 }
 
+// A byte whose programming stopped part way: some of the bits it was to clear are cleared, not
+// none and not all where it was to clear more than one (a byte with all or none done is whole
+// or untouched).
+uint8_t PartlyProgrammed(uint8_t old, uint8_t wanted, std::mt19937 &random)
+{
+    const uint8_t toClear = old & uint8_t(~wanted);
+    const bool oneBit = (toClear & (toClear - 1)) == 0;
+    for (;;) {
+        const uint8_t cleared = toClear & uint8_t(random());
+        if (oneBit || (cleared != 0 && cleared != toClear))
+            return uint8_t(old & ~cleared);
+    }
+}
+
 // Index of the first byte that would need a bit set to become wanted; count when there is none.
 uint32_t FirstBitToSet(const uint8_t *bytes, const uint8_t *wanted, uint32_t count)
 {
@@ -139,11 +153,21 @@ void CSimFlash::TornErase(uint8_t area, uint32_t address, uint32_t seed)
 }
 
 void CSimFlash::TornProgram(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length,
-                            uint32_t seed)
+                            uint32_t seed, int tornByte)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     std::mt19937 random(seed);
-    ProgramLocked(area, address, data, uint32_t(random() % (uint64_t(length) + 1)));
+    const uint32_t drawn = uint32_t(random() % (uint64_t(length) + 1));
+    const uint32_t whole = tornByte < 0 ? drawn : std::min(uint32_t(tornByte), length);
+    if (whole == length) {
+        ProgramLocked(area, address, data, length);
+        return;
+    }
+    const uint64_t at = uint64_t(address) + whole;
+    const uint8_t *chunk = ChunkBytes(area, at);
+    std::vector<uint8_t> applied(data, data + whole + 1);
+    applied[whole] = PartlyProgrammed(chunk ? chunk[at % CHUNK_SIZE] : 0xFF, data[whole], random);
+    ProgramLocked(area, address, applied.data(), whole + 1);
 }
 
 void CSimFlash::CopyFrom(const CSimFlash &other)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <string>
 #include <vector>
 
 enum ESimFlashOperationKind { SIM_FLASH_ERASE, SIM_FLASH_PROGRAM };
@@ -56,8 +57,11 @@ public:
     std::vector<SSimFlashOperation> Operations() const;
     void ClearLog();
 
-    bool Save(const std::string &path) const;
-    bool Load(const std::string &path);
+    // Writes the flash to fd at its current offset; false at the first failed write (errno tells).
+    bool Save(int fd) const;
+    // Replaces the flash by the `size` bytes fd reads from its current offset; false with the reason
+    // when they are not a saved flash, the flash then unchanged.
+    bool Load(int fd, uint64_t size, std::string &reason);
 
 private:
     using ChunkKey = uint64_t;

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 namespace {
-// The row's own flash file, named to the program in place of the harness's one.
+// The row's own flash file, named to the program instead of the harness's one.
 void OwnFlash(CHostileScene &scene, const QString &name)
 {
     QVERIFY(LooperFlashFile::Write(scene.Path(name), scene.productId, scene.songs));
@@ -31,14 +31,11 @@ void NotAFlash(CHostileScene &scene)
     scene.Set("BRINDLE_SIM_FLASH", scene.Path("junk.flash"));
 }
 
-// This test program is the other process: it holds the lock until the next row that needs one.
+// This test program is the other process: it holds the lock until it ends.
 void FlashInUse(CHostileScene &scene)
 {
-    static int held = -1;
     OwnFlash(scene, "held.flash");
-    if (held >= 0)
-        ::close(held);
-    held = ::open(QFile::encodeName(scene.Path("held.flash")).constData(), O_RDONLY | O_CLOEXEC);
+    const int held = ::open(QFile::encodeName(scene.Path("held.flash")).constData(), O_RDONLY | O_CLOEXEC);
     QCOMPARE(::flock(held, LOCK_EX | LOCK_NB), 0);
 }
 
@@ -51,31 +48,17 @@ void FlashNotSaved(CHostileScene &scene)
 
 std::vector<SHostileCase> SimRows()
 {
+    const QString file = "^brindle-cli: the looper flash file .*/";
+    const QStringList list{"list"};
+    const QStringList erase{"delete", "1", "--yes"};
     return {
-        {"flash file truncated: list",
-         &TruncatedFlash,
-         {"list"},
-         1,
-         "^brindle-cli: the looper flash file .*/cut\\.flash cannot be used: its size \\(\\d+ bytes\\) does "
-         "not match its header .*\n$"},
-        {"flash file of another kind: list",
-         &NotAFlash,
-         {"list"},
-         1,
-         "^brindle-cli: the looper flash file .*/junk\\.flash cannot be used: it is not a simulated looper's "
-         "flash; remove or rename it to start afresh\n$"},
-        {"flash file in use by another process: delete",
-         &FlashInUse,
-         {"delete", "1", "--yes"},
-         1,
-         "^brindle-cli: the looper flash file .*/held\\.flash is in use by another program; close it and "
-         "try again\n$"},
-        {"flash file cannot be saved: delete",
-         &FlashNotSaved,
-         {"delete", "1", "--yes"},
-         1,
-         "^brindle-cli: the looper's flash could not be saved to .*/stuck\\.flash \\(.*stuck\\.flash\\.part: "
-         "Is a directory\\)\n$"},
+        {"flash file cut short", &TruncatedFlash, list, 1,
+         file + "cut\\.flash cannot be used: its size .*\n$"},
+        {"flash file of another kind", &NotAFlash, list, 1,
+         file + "junk\\.flash cannot be used: it is not .*\n$"},
+        {"flash file in use", &FlashInUse, erase, 1, file + "held\\.flash is in use by another program.*\n$"},
+        {"flash file not saved", &FlashNotSaved, erase, 1,
+         "^brindle-cli: .* not be saved to .*stuck\\.flash\\.part: Is a directory\\)\n$"},
     };
 }
 } // namespace

@@ -16,5 +16,10 @@ int main(int argc, char *argv[])
     pWindow->show();
     const int nResult = application.exec();
     delete pWindow;
+    // A simulated looper's flash is only kept once its file is written.
+    if (!CloseSimulatedLoopers(strError)) {
+        ShowMessage(strError);
+        return 1;
+    }
     return nResult;
 }

@@ -15,12 +15,12 @@ int UsageError(const QString &text)
     return EXIT_USAGE;
 }
 
-bool InstallBackend(const SCliOptions &options, QString &errorText)
+bool InstallBackend(const SCliOptions &options, QString &errorText, bool &flashRefused)
 {
     QuietMidiLibraries(!options.verbose);
     if (!options.api.isEmpty())
-        return ChooseMidiBackend(options.api, errorText);
-    return InstallMidiBackendFromEnvironment(errorText);
+        return ChooseMidiBackend(options.api, errorText, &flashRefused);
+    return InstallMidiBackendFromEnvironment(errorText, &flashRefused);
 }
 } // namespace
 
@@ -44,7 +44,15 @@ int RunCli(const QStringList &arguments)
         return UsageError(QStringLiteral("unknown command %1").arg(options.command));
     if (options.json && !CliCommandTakesJson(options.command))
         return UsageError(QStringLiteral("--json is not available for %1").arg(options.command));
-    if (!InstallBackend(options, errorText))
-        return UsageError(errorText);
+    bool flashRefused = false;
+    if (!InstallBackend(options, errorText, flashRefused)) {
+        if (!flashRefused)
+            return UsageError(errorText);
+        std::fprintf(stderr, "brindle-cli: %s\n", errorText.toLocal8Bit().constData());
+        return EXIT_FAILED;
+    }
+    if (!DemoLooperInUse().isEmpty())
+        std::fprintf(stderr, "Demo looper (songs kept in %s; remove it to start over)\n",
+                     DemoLooperInUse().toLocal8Bit().constData());
     return command->second(options);
 }

@@ -1,5 +1,7 @@
 #include "CStderrPresenter.h"
 #include "CliRun.h"
+#include "MidiBackendChoice.h"
+#include "SCliOptions.h"
 
 #include <QCoreApplication>
 
@@ -21,5 +23,12 @@ int main(int argc, char *argv[])
     qInstallMessageHandler(&QuietDebugLines);
     CStderrPresenter presenter;
     SetMessagePresenter(&presenter);
-    return RunCli(application.arguments().mid(1));
+    int status = RunCli(application.arguments().mid(1));
+    // The simulated looper's flash is only kept once its file is written.
+    QString errorText;
+    if (!CloseSimulatedLoopers(errorText)) {
+        std::fprintf(stderr, "brindle-cli: %s\n", errorText.toLocal8Bit().constData());
+        status = status == EXIT_OK ? EXIT_FAILED : status;
+    }
+    return status;
 }

@@ -86,6 +86,8 @@ installed=yes
 DEBIAN_FRONTEND=noninteractive apt-get remove -y brindle >/dev/null 2>&1 || true
 DEBIAN_FRONTEND=noninteractive apt-get install -y "$deb" >/dev/null
 [ "$(/usr/bin/brindle-cli --version)" = "brindle-cli $version" ] || fail "installed --version is wrong"
+# The demo looper keeps its songs in the stage folder, not in the user's own demo file.
+export XDG_STATE_HOME=$stage/state
 BRINDLE_MIDI_API=simulator /usr/bin/brindle-cli info | grep -qx "Model:    PULSE RIG" || fail "installed info failed"
 # The installed window must show its title on a display within 20 s.
 BRINDLE_MIDI_API=simulator timeout 60 xvfb-run -a sh -c '

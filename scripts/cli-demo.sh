@@ -7,6 +7,8 @@ build=${1:-build}
 cli=$build/cli/brindle-cli
 work=$(mktemp -d /tmp/brindle-demo.XXXXXX)
 export BRINDLE_MIDI_API=simulator
+# The demo looper keeps its songs in this run's folder, not in the user's own demo file.
+export XDG_STATE_HOME=$work/state
 
 run() {
   echo "\$ brindle-cli $*"

@@ -1,7 +1,6 @@
 #include "CSimDevice.h"
 
 #include <csignal>
-#include <fstream>
 
 using namespace SimWire;
 
@@ -33,17 +32,12 @@ uint32_t PayloadLength(const SimBytes &body)
 {
     return Get24(body, 3);
 }
-
-bool FileExists(const std::string &path)
-{
-    return std::ifstream(path).good();
-}
 } // namespace
 
 CSimDevice::CSimDevice(const SSimDeviceConfig &config) : m_config(config)
 {
-    if (!m_config.flashFile.empty() && FileExists(m_config.flashFile))
-        m_flash.Load(m_config.flashFile);
+    if (!m_config.flashFile.empty())
+        m_flashFile.Open(m_config.flashFile, m_flash, m_strFlashFileError);
     // Song blocks are erased whole: a block is one erase sector of area 1.
     m_flash.SetEraseSize(1, m_config.productId == 10002 ? 0x40000 : 0x20000);
     WriteIdentity();
@@ -55,14 +49,24 @@ CSimDevice::CSimDevice(const SSimDeviceConfig &config, const CSimFlash &flash) :
     WriteIdentity();
 }
 
+// A looper nobody closed keeps what it was given: its flash is saved as it goes.
 CSimDevice::~CSimDevice()
 {
-    SaveFlash();
+    if (m_flashFile.IsOpen())
+        SaveFlash();
 }
 
-bool CSimDevice::SaveFlash() const
+bool CSimDevice::SaveFlash()
 {
-    return m_config.flashFile.empty() || m_flash.Save(m_config.flashFile);
+    std::string errorText;
+    return m_config.flashFile.empty() || m_flashFile.Save(m_flash, errorText);
+}
+
+bool CSimDevice::CloseFlashFile(std::string &errorText)
+{
+    const bool saved = !m_flashFile.IsOpen() || m_flashFile.Save(m_flash, errorText);
+    m_flashFile.Close();
+    return saved;
 }
 
 void CSimDevice::WriteIdentity()
@@ -269,16 +273,17 @@ void CSimDevice::CutPower(const SimBytes &wire)
         return;
     const uint32_t length = PayloadLength(body);
     if (command == ERASE && length == 5)
-        m_flash.TornErase(body[6], Get32(body, 7), m_nPowerCutSeed);
+        m_flash.TornErase(body[6], Get32(body, 7), m_powerCut.seed);
     else if (command == WRITE && length >= 8 && Get24(body, 11) <= MAX_WRITE && length == Get24(body, 11) + 8)
-        m_flash.TornProgram(body[6], Get32(body, 7), body.data() + 14, Get24(body, 11), m_nPowerCutSeed);
+        m_flash.TornProgram(body[6], Get32(body, 7), body.data() + 14, Get24(body, 11), m_powerCut.seed,
+                            m_powerCut.tornByte);
 }
 
 void CSimDevice::SetPowerCut(const SSimPowerCut &cut)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_nPowerCutIn = cut.atRequest;
-    m_nPowerCutSeed = cut.seed;
+    m_powerCut = cut;
 }
 
 bool CSimDevice::PoweredOff() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CSimFlash.h"
+#include "CSimFlashFile.h"
 #include "SSimDeviceConfig.h"
 #include "SimWire.h"
 
@@ -23,6 +24,8 @@ public:
     static constexpr uint32_t MAX_READ = 1009;
     static constexpr uint32_t IDENTITY_ADDRESS = 0x2180;
 
+    // With a flash file in the config, the looper holds it locked and starts from what it keeps,
+    // unless the file is refused (FlashFileError).
     explicit CSimDevice(const SSimDeviceConfig &config);
     // A looper plugged back in with the flash of one that lost power.
     CSimDevice(const SSimDeviceConfig &config, const CSimFlash &flash);
@@ -41,7 +44,15 @@ public:
     void ClearRequests();
     void SetFault(const SSimFault &fault);
     void ClearFaults();
-    bool SaveFlash() const;
+    // Empty unless the config's flash file was refused: in use by another process, unreadable, or
+    // not a saved flash. The looper then starts blank and never writes that file.
+    const std::string &FlashFileError() const { return m_strFlashFileError; }
+    // The flash file was created or empty: a looper that never ran before.
+    bool FlashFileNew() const { return m_flashFile.IsNew(); }
+    bool SaveFlash();
+    // Saves the flash a last time and lets the file go; the device then no longer saves. True
+    // without a file.
+    bool CloseFlashFile(std::string &errorText);
     void SetPowerCut(const SSimPowerCut &cut);
     bool PoweredOff() const;
 
@@ -66,12 +77,14 @@ private:
 
     const SSimDeviceConfig m_config;
     CSimFlash m_flash;
+    CSimFlashFile m_flashFile;
+    std::string m_strFlashFileError;
     mutable std::mutex m_mutex;
     std::vector<SSimRequest> m_requests;
     std::vector<SActiveFault> m_faults;
     SSimFault m_firedFault;
     int m_nNextRequest = 1;
     int m_nPowerCutIn = 0;
-    uint32_t m_nPowerCutSeed = 0;
+    SSimPowerCut m_powerCut;
     bool m_bPoweredOff = false;
 };

@@ -1,8 +1,11 @@
 #include "CSimFlash.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <numeric>
 #include <random>
+
+#include <unistd.h>
 
 namespace {
 const uint64_t ADDRESS_SPACE = uint64_t(1) << 32;
@@ -23,6 +26,53 @@ template <typename Visit> void ForEachChunkPiece(uint64_t start, uint64_t end, V
         visit(at, offset, count);
         at += count;
     }
+}
+
+// A byte whose programming stopped part way: some of the bits it was to clear are cleared, not
+// none and not all where it was to clear more than one (a byte with all or none done is whole
+// or untouched).
+uint8_t PartlyProgrammed(uint8_t old, uint8_t wanted, std::mt19937 &random)
+{
+    const uint8_t toClear = old & uint8_t(~wanted);
+    const bool oneBit = (toClear & (toClear - 1)) == 0;
+    for (;;) {
+        const uint8_t cleared = toClear & uint8_t(random());
+        if (oneBit || (cleared != 0 && cleared != toClear))
+            return uint8_t(old & ~cleared);
+    }
+}
+
+bool WriteAll(int fd, const void *data, size_t length)
+{
+    const char *bytes = static_cast<const char *>(data);
+    while (length > 0) {
+        const ssize_t written = ::write(fd, bytes, length);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        length -= size_t(written);
+    }
+    return true;
+}
+
+// False at an error or at the end of the file before length bytes.
+bool ReadAll(int fd, void *data, size_t length)
+{
+    char *bytes = static_cast<char *>(data);
+    while (length > 0) {
+        const ssize_t count = ::read(fd, bytes, length);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            errno = count == 0 ? EIO : errno;
+            return false;
+        }
+        bytes += count;
+        length -= size_t(count);
+    }
+    return true;
 }
 
 // Index of the first byte that would need a bit set to become wanted; count when there is none.
@@ -139,11 +189,21 @@ void CSimFlash::TornErase(uint8_t area, uint32_t address, uint32_t seed)
 }
 
 void CSimFlash::TornProgram(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length,
-                            uint32_t seed)
+                            uint32_t seed, int tornByte)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     std::mt19937 random(seed);
-    ProgramLocked(area, address, data, uint32_t(random() % (uint64_t(length) + 1)));
+    const uint32_t drawn = uint32_t(random() % (uint64_t(length) + 1));
+    const uint32_t whole = tornByte < 0 ? drawn : std::min(uint32_t(tornByte), length);
+    if (whole == length) {
+        ProgramLocked(area, address, data, length);
+        return;
+    }
+    const uint64_t at = uint64_t(address) + whole;
+    const uint8_t *chunk = ChunkBytes(area, at);
+    std::vector<uint8_t> applied(data, data + whole + 1);
+    applied[whole] = PartlyProgrammed(chunk ? chunk[at % CHUNK_SIZE] : 0xFF, data[whole], random);
+    ProgramLocked(area, address, applied.data(), whole + 1);
 }
 
 void CSimFlash::CopyFrom(const CSimFlash &other)
@@ -212,36 +272,51 @@ void CSimFlash::ClearLog()
 
 // File: magic, chunk count, then per chunk its 8-byte key and CHUNK_SIZE bytes (host order:
 // the file only carries a simulated flash between runs on one machine).
-bool CSimFlash::Save(const std::string &path) const
+bool CSimFlash::Save(int fd) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
     const uint64_t count = m_chunks.size();
-    file.write(FILE_MAGIC, sizeof FILE_MAGIC);
-    file.write(reinterpret_cast<const char *>(&count), sizeof count);
+    if (!WriteAll(fd, FILE_MAGIC, sizeof FILE_MAGIC) || !WriteAll(fd, &count, sizeof count))
+        return false;
+    std::vector<char> record(sizeof(ChunkKey) + CHUNK_SIZE);
     for (const auto &chunk : m_chunks) {
-        file.write(reinterpret_cast<const char *>(&chunk.first), sizeof chunk.first);
-        file.write(reinterpret_cast<const char *>(chunk.second.data()), CHUNK_SIZE);
+        std::memcpy(record.data(), &chunk.first, sizeof chunk.first);
+        std::memcpy(record.data() + sizeof chunk.first, chunk.second.data(), CHUNK_SIZE);
+        if (!WriteAll(fd, record.data(), record.size()))
+            return false;
     }
-    return bool(file);
+    return true;
 }
 
-bool CSimFlash::Load(const std::string &path)
+bool CSimFlash::Load(int fd, uint64_t size, std::string &reason)
 {
-    std::ifstream file(path, std::ios::binary);
+    const uint64_t header = sizeof FILE_MAGIC + sizeof(uint64_t);
+    const uint64_t perChunk = sizeof(ChunkKey) + CHUNK_SIZE;
     char magic[sizeof FILE_MAGIC] = {};
     uint64_t count = 0;
-    if (!file.read(magic, sizeof magic) || !std::equal(magic, magic + sizeof magic, FILE_MAGIC) ||
-        !file.read(reinterpret_cast<char *>(&count), sizeof count))
+    if (size < header || !ReadAll(fd, magic, sizeof magic) ||
+        !std::equal(magic, magic + sizeof magic, FILE_MAGIC) || !ReadAll(fd, &count, sizeof count)) {
+        reason = "it is not a simulated looper's flash";
         return false;
+    }
+    if ((size - header) % perChunk != 0 || (size - header) / perChunk != count) {
+        reason = "its size (" + std::to_string(size) + " bytes) does not match its header (" +
+                 std::to_string(count) + " chunks of " + std::to_string(perChunk) + " bytes)";
+        return false;
+    }
     std::map<ChunkKey, std::vector<uint8_t>> chunks;
     for (uint64_t i = 0; i < count; ++i) {
         ChunkKey key = 0;
         std::vector<uint8_t> bytes(CHUNK_SIZE);
-        if (!file.read(reinterpret_cast<char *>(&key), sizeof key) ||
-            !file.read(reinterpret_cast<char *>(bytes.data()), CHUNK_SIZE))
+        if (!ReadAll(fd, &key, sizeof key) || !ReadAll(fd, bytes.data(), CHUNK_SIZE)) {
+            reason = std::string("it could not be read: ") + std::strerror(errno);
             return false;
-        chunks[key] = std::move(bytes);
+        }
+        if ((key >> 32) > 0xFF || (key & 0xFFFFFFFFu) >= ADDRESS_SPACE / CHUNK_SIZE ||
+            !chunks.emplace(key, std::move(bytes)).second) {
+            reason = "it names a place outside the flash, or one place twice";
+            return false;
+        }
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_chunks = std::move(chunks);

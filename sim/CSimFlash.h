@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <string>
 #include <vector>
 
 enum ESimFlashOperationKind { SIM_FLASH_ERASE, SIM_FLASH_PROGRAM };
@@ -40,9 +41,11 @@ public:
     void Erase(uint8_t area, uint32_t address);
     void Program(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length);
     // What power lost in the middle leaves: an erase turns a seeded share of its sector's bytes to
-    // 0xFF and keeps the rest; a program applies a seeded prefix of its bytes.
+    // 0xFF and keeps the rest; a program applies a prefix of its bytes (seeded unless `tornByte` is
+    // given, from 0) and, of the byte after it, some of the bits it was to clear.
     void TornErase(uint8_t area, uint32_t address, uint32_t seed);
-    void TornProgram(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length, uint32_t seed);
+    void TornProgram(uint8_t area, uint32_t address, const uint8_t *data, uint32_t length, uint32_t seed,
+                     int tornByte = -1);
     // The same bytes and sector sizes as `other`, as when its chip is moved to a new looper.
     void CopyFrom(const CSimFlash &other);
     std::vector<uint8_t> Read(uint8_t area, uint32_t address, uint32_t length) const;
@@ -54,8 +57,11 @@ public:
     std::vector<SSimFlashOperation> Operations() const;
     void ClearLog();
 
-    bool Save(const std::string &path) const;
-    bool Load(const std::string &path);
+    // Writes the flash to fd at its current offset; false at the first failed write (errno tells).
+    bool Save(int fd) const;
+    // Replaces the flash by the `size` bytes fd reads from its current offset; false with the reason
+    // when they are not a saved flash, the flash then unchanged.
+    bool Load(int fd, uint64_t size, std::string &reason);
 
 private:
     using ChunkKey = uint64_t;

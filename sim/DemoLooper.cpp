@@ -8,6 +8,9 @@
 #include "Messages.h"
 #include "ResultCodes.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 
 namespace {
@@ -25,6 +28,29 @@ int32_t StoreSongs(CLooperSongTable &table)
     }
     return result;
 }
+
+// A looper that never ran gets the demo songs, kept in its file at once.
+bool StoreDemoSongs(CSimDevice &looper, QString &errorText)
+{
+    CUSBPort port;
+    int32_t result = RESULT_DEVICE_NOT_OPEN;
+    if (port.Connect(0)) {
+        CLooperSongTable table(port);
+        result = StoreSongs(table);
+    }
+    port.Disconnect();
+    looper.ClearRequests();
+    looper.Flash().ClearLog();
+    if (result != RESULT_OK) {
+        errorText = QStringLiteral("the demo looper's songs could not be stored: %1").arg(ResultText(result));
+        return false;
+    }
+    if (!looper.SaveFlash()) {
+        errorText = QStringLiteral("the demo looper's songs could not be saved to %1").arg(DemoLooperFile());
+        return false;
+    }
+    return true;
+}
 } // namespace
 
 bool DemoLooperWanted()
@@ -36,22 +62,31 @@ bool DemoLooperWanted()
     return true;
 }
 
+QString DemoLooperFile()
+{
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    // Unset, empty or relative: the default of the XDG base directories.
+    if (!QDir::isAbsolutePath(state))
+        state = QDir::homePath() + "/.local/state";
+    return state + "/brindle/demo.flash";
+}
+
 bool AttachDemoLooper(QString &errorText)
 {
+    const QString path = DemoLooperFile();
+    if (!QDir().mkpath(QFileInfo(path).path())) {
+        errorText = QStringLiteral("the folder of the demo looper's songs, %1, cannot be created")
+                        .arg(QFileInfo(path).path());
+        return false;
+    }
     SSimDeviceConfig config;
     config.productId = PULSE_RIG;
+    config.flashFile = QFile::encodeName(path).toStdString();
     auto looper = std::make_shared<CSimDevice>(config);
-    CSimBus::Instance().Attach(looper);
-    CUSBPort port;
-    int32_t result = RESULT_DEVICE_NOT_OPEN;
-    if (port.Connect(0)) {
-        CLooperSongTable table(port);
-        result = StoreSongs(table);
+    if (!looper->FlashFileError().empty()) {
+        errorText = QString::fromStdString(looper->FlashFileError());
+        return false;
     }
-    port.Disconnect();
-    looper->ClearRequests();
-    looper->Flash().ClearLog();
-    if (result != RESULT_OK)
-        errorText = QStringLiteral("the demo looper's songs could not be stored: %1").arg(ResultText(result));
-    return result == RESULT_OK;
+    CSimBus::Instance().Attach(looper);
+    return !looper->FlashFileNew() || StoreDemoSongs(*looper, errorText);
 }

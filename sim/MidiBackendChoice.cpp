@@ -5,7 +5,11 @@
 #include "CSimulatorBackend.h"
 #include "DemoLooper.h"
 
+#include <QFile>
 #include <QStringList>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 const int ERASE_COMMAND = 0x21;
@@ -89,18 +93,31 @@ bool ParsePowerCut(const QString &text, SSimPowerCut &cut)
     return text.isEmpty() || ParseRequestPair(text, cut.atRequest, cut.seed);
 }
 
-bool DemoDevice(QString &errorText)
+// The demo looper the choice attached, whose file the command-line tool names; the simulator was
+// chosen, so its loopers' flash files are closed when the program ends.
+QString g_strDemoFile;
+bool g_bSimulatorChosen = false;
+
+bool DemoDevice(QString &errorText, bool *flashRefused)
 {
     CSimBus::Instance().Clear();
     CSimBus::Instance().SetUsbWirePace(false);
     SetMidiBackend(std::make_shared<CSimulatorBackend>());
-    return AttachDemoLooper(errorText);
+    if (!AttachDemoLooper(errorText)) {
+        // The demo has no setting to get wrong: what fails is its file.
+        if (flashRefused)
+            *flashRefused = true;
+        return false;
+    }
+    g_strDemoFile = DemoLooperFile();
+    return true;
 }
 
-bool SimulatedDevices(QString &errorText)
+bool SimulatedDevices(QString &errorText, bool *flashRefused)
 {
+    g_bSimulatorChosen = true;
     if (DemoLooperWanted())
-        return DemoDevice(errorText);
+        return DemoDevice(errorText, flashRefused);
     SSimDeviceConfig config;
     bool modelOk = false;
     bool countOk = false;
@@ -126,10 +143,16 @@ bool SimulatedDevices(QString &errorText)
     for (int i = 0; i < count; ++i) {
         SSimDeviceConfig device = config;
         if (i == 0)
-            device.flashFile = qEnvironmentVariable("BRINDLE_SIM_FLASH").toStdString();
+            device.flashFile = QFile::encodeName(qEnvironmentVariable("BRINDLE_SIM_FLASH")).toStdString();
         else
             device.portName += " " + std::to_string(i + 1);
         auto looper = std::make_shared<CSimDevice>(device);
+        if (!looper->FlashFileError().empty()) {
+            errorText = QString::fromStdString(looper->FlashFileError());
+            if (flashRefused)
+                *flashRefused = true;
+            return false;
+        }
         if (mode == MUTE_ERASE_MODE)
             looper->SetFault({SIM_FAULT_SILENCE, 0, ERASE_COMMAND});
         if (i == 0)
@@ -142,12 +165,13 @@ bool SimulatedDevices(QString &errorText)
 
 } // namespace
 
-bool ChooseMidiBackend(const QString &name, QString &errorText)
+bool ChooseMidiBackend(const QString &name, QString &errorText, bool *flashRefused)
 {
     if (name.isEmpty())
         return true;
+    g_strDemoFile.clear();
     if (name == "simulator")
-        return SimulatedDevices(errorText);
+        return SimulatedDevices(errorText, flashRefused);
     const RtMidi::Api api = RtMidi::getCompiledApiByName(name.toStdString());
     if (api == RtMidi::UNSPECIFIED || name == "dummy") {
         errorText =
@@ -158,7 +182,32 @@ bool ChooseMidiBackend(const QString &name, QString &errorText)
     return true;
 }
 
-bool InstallMidiBackendFromEnvironment(QString &errorText)
+bool InstallMidiBackendFromEnvironment(QString &errorText, bool *flashRefused)
 {
-    return ChooseMidiBackend(qEnvironmentVariable("BRINDLE_MIDI_API"), errorText);
+    return ChooseMidiBackend(qEnvironmentVariable("BRINDLE_MIDI_API"), errorText, flashRefused);
+}
+
+QString DemoLooperInUse()
+{
+    return g_strDemoFile;
+}
+
+bool CloseSimulatedLoopers(QString &errorText)
+{
+    if (!g_bSimulatorChosen)
+        return true;
+    const std::vector<std::shared_ptr<CSimDevice>> loopers = CSimBus::Instance().Devices();
+    CSimBus::Instance().Clear();
+    // A request the bus is carrying out as the program ends reaches the flash before it is saved.
+    for (int waited = 0; !CSimBus::Instance().Idle() && waited < 5000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    bool saved = true;
+    for (const std::shared_ptr<CSimDevice> &looper : loopers) {
+        std::string failure;
+        if (!looper->CloseFlashFile(failure) && saved) {
+            errorText = QString::fromStdString(failure);
+            saved = false;
+        }
+    }
+    return saved;
 }

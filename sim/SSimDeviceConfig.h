@@ -55,6 +55,9 @@ struct SSimFault {
 struct SSimPowerCut {
     int atRequest = 1;
     uint32_t seed = 0;
+    // For a program: the byte it stops in, counted from 0, so that a test can tear a record's
+    // first bytes; -1 draws it from the seed.
+    int tornByte = -1;
 };
 
 // One request as the device decoded it; numbers count from 1.

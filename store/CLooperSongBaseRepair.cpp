@@ -1,6 +1,7 @@
 #include "CLooperSongBase.h"
 
 #include "CUSBPort.h"
+#include "RecordPlace.h"
 #include "ResultCodes.h"
 
 #include <algorithm>
@@ -8,7 +9,8 @@
 
 // One record place of a FAT block, as read back.
 struct SRecordPlace {
-    bool erased;
+    bool freePlace;
+    bool inUse;
     bool whole;
     std::vector<uint8_t> bytes;
 };
@@ -16,26 +18,28 @@ struct SRecordPlace {
 namespace {
 using Places = std::vector<SRecordPlace>;
 
-bool AllErased(std::vector<uint8_t>::const_iterator begin, std::vector<uint8_t>::const_iterator end)
-{
-    return std::all_of(begin, end, [](uint8_t byte) { return byte == 0xFF; });
-}
-
 bool IsWhole(const SRecordPlace &place)
 {
     return place.whole;
 }
-bool IsErased(const SRecordPlace &place)
+bool IsFree(const SRecordPlace &place)
 {
-    return place.erased;
+    return place.freePlace;
+}
+// Neither free nor in use: its second byte erased, later ones not. Programming runs in byte order,
+// so only a torn FAT block erase leaves such a place.
+bool IsScrambled(const SRecordPlace &place)
+{
+    return !place.freePlace && !place.inUse;
 }
 
-// Programming that stops part way leaves a prefix of the record's bytes, the rest erased.
+// Programming that stops part way leaves a prefix of the record's bytes, then one byte with some
+// of its bits cleared, the rest erased: every bit the whole record keeps set is still set.
 bool PartOf(const SRecordPlace &torn, const SRecordPlace &whole)
 {
     return std::equal(
         torn.bytes.begin(), torn.bytes.end(), whole.bytes.begin(),
-        [](uint8_t tornByte, uint8_t wholeByte) { return tornByte == wholeByte || tornByte == 0xFF; });
+        [](uint8_t tornByte, uint8_t wholeByte) { return (tornByte & wholeByte) == wholeByte; });
 }
 
 // The tears above a whole record: the torn commit, then what repairs cut by a power loss left of
@@ -74,9 +78,7 @@ int32_t CLooperSongBase::CheckNextRecordErased(int32_t page)
     std::vector<uint8_t> record(RecordSize());
     if (!ReadFat(next, 0, record.data(), RecordSize()))
         return RESULT_READ_FAILED;
-    // Every record starts with the same byte, so a commit cut right after it leaves nothing that a
-    // later record could not be programmed over.
-    return AllErased(record.cbegin() + 1, record.cend()) ? RESULT_OK : RESULT_CHECKSUM_ERROR;
+    return RecordPlaceFree(record.data(), RecordSize()) ? RESULT_OK : RESULT_CHECKSUM_ERROR;
 }
 
 bool CLooperSongBase::ReadRecordPlaces(std::vector<SRecordPlace> &places)
@@ -85,25 +87,29 @@ bool CLooperSongBase::ReadRecordPlaces(std::vector<SRecordPlace> &places)
         std::vector<uint8_t> record(RecordSize());
         if (!ReadFat(page, 0, record.data(), RecordSize()))
             return false;
-        const bool erased = AllErased(record.cbegin(), record.cend());
-        const bool whole = !erased && RecordWhole(record.data());
-        places.push_back({erased, whole, std::move(record)});
+        const bool freePlace = RecordPlaceFree(record.data(), RecordSize());
+        const bool inUse = RecordPlaceInUse(record.data());
+        const bool whole = inUse && RecordWhole(record.data());
+        places.push_back({freePlace, inUse, whole, std::move(record)});
     }
     return true;
 }
 
 // Records are programmed one after another (the legacy layout may leave page 0 unused), so a torn
-// commit leaves: erased places, whole records (with the tears of earlier repairs), the torn newest
-// one (and what a cut repair left of its copy), erased places. A torn FAT block erase scatters damage over
-// the whole block instead, and nothing there can be trusted.
+// commit leaves: free places, whole records (with the tears of earlier repairs), the torn newest
+// one (and what a cut repair left of its copy), free places. A torn FAT block erase scatters damage
+// over the whole block instead, and nothing there can be trusted. The copy a repair writes goes on
+// the first free place, so every place below it is in use and every one above it free: the next
+// load's search finds it.
 int32_t CLooperSongBase::FindRecoverablePage()
 {
     Places places;
-    if (!IsAttached() || !ReadRecordPlaces(places))
+    if (!IsAttached() || !ReadRecordPlaces(places) ||
+        std::any_of(places.cbegin(), places.cend(), IsScrambled))
         return -1;
-    const auto first = std::find_if_not(places.cbegin(), places.cend(), IsErased);
-    const auto end = std::find_if(first, places.cend(), IsErased);
-    if (first == end || !std::all_of(end, places.cend(), IsErased) || IsWhole(*(end - 1)))
+    const auto first = std::find_if_not(places.cbegin(), places.cend(), IsFree);
+    const auto end = std::find_if(first, places.cend(), IsFree);
+    if (first == end || !std::all_of(end, places.cend(), IsFree) || IsWhole(*(end - 1)))
         return -1;
     const auto newestWhole =
         std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(first), IsWhole);
@@ -115,7 +121,7 @@ int32_t CLooperSongBase::FindRecoverablePage()
     return int32_t(std::distance(places.cbegin(), whole) * RecordStep());
 }
 
-// The record goes on the first erased place above the torn ones, or at page 0 of the freshly erased
+// The record goes on the first free place above the torn ones, or at page 0 of the freshly erased
 // FAT block when there is none.
 int32_t CLooperSongBase::RewriteRecord(int32_t page)
 {
@@ -125,7 +131,7 @@ int32_t CLooperSongBase::RewriteRecord(int32_t page)
     if (!ReadRecordPlaces(places))
         return RESULT_READ_FAILED;
     const auto whole = places.cbegin() + page / int32_t(RecordStep());
-    const auto above = std::find_if(whole, places.cend(), IsErased);
+    const auto above = std::find_if(whole, places.cend(), IsFree);
     if (above == places.cend() && !EraseFatBlock())
         return RESULT_FLASH_ERASE_FAILED;
     const uint32_t target = above == places.cend() ? 0 : uint32_t(above - places.cbegin()) * RecordStep();

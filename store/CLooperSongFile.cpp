@@ -2,6 +2,7 @@
 
 #include "ByteOrder.h"
 #include "CUSBPort.h"
+#include "RecordPlace.h"
 #include "ResultCodes.h"
 #include "SongFileHeader.h"
 
@@ -32,6 +33,7 @@ bool CLooperSongFile::WritePage(uint32_t address, const uint8_t *data, uint32_t 
     return m_pPort->WriteData(SONG_AREA, address, data, length, nullptr);
 }
 
+// Pages in use form a run from page 0: the highest one holds the newest record, whole or torn.
 int32_t CLooperSongFile::FindFatPage(int32_t low, int32_t high)
 {
     while (low != high) {
@@ -40,7 +42,7 @@ int32_t CLooperSongFile::FindFatPage(int32_t low, int32_t high)
         uint8_t tag[SongFileHeader::TAG_SIZE];
         if (!ReadFat(static_cast<uint32_t>(mid), 0, tag, SongFileHeader::TAG_SIZE))
             return -1;
-        if (std::memcmp(tag, SongFileHeader::TAG, SongFileHeader::TAG_SIZE) == 0) {
+        if (RecordPlaceInUse(tag)) {
             qDebug("%d used\n", mid);
             low = mid;
         } else {
@@ -58,7 +60,7 @@ int32_t CLooperSongFile::Load(UsedBlockMap &usedBlocks)
     uint8_t tag[SongFileHeader::TAG_SIZE];
     if (!ReadFat(0, 0, tag, SongFileHeader::TAG_SIZE))
         return RESULT_READ_FAILED;
-    const bool empty = tag[0] == 0xFF && tag[1] == 0xFF;
+    const bool empty = !RecordPlaceInUse(tag);
     const int32_t page = empty ? -1 : FindFatPage(0, static_cast<int32_t>(m_geometry.pagesPerBlock) - 1);
     if (!empty && page < 0)
         return RESULT_READ_FAILED;

@@ -84,8 +84,17 @@ int32_t CLooperSongTable::LoadAttachedSlot(uint32_t slot)
     m_slotResults[slot] = m_stores[slot]->Load(m_usedBlocks);
     // Only a record found broken is searched further: a link that failed would fail again.
     const bool recordBroken = m_slotResults[slot] == RESULT_CHECKSUM_ERROR;
-    m_recoverablePages[slot] = recordBroken ? m_stores[slot]->FindRecoverablePage() : -1;
+    m_recoverablePages[slot] = recordBroken ? RecoverablePage(slot) : -1;
     return m_slotResults[slot];
+}
+
+// The previous record is offered only when it reads as a sound record of this model, as the load
+// after the repair will read it.
+int32_t CLooperSongTable::RecoverablePage(uint32_t slot)
+{
+    const int32_t page = m_stores[slot]->FindRecoverablePage();
+    UsedBlockMap blocks;
+    return page >= 0 && m_stores[slot]->MarkRecordBlocks(page, blocks) == RESULT_OK ? page : -1;
 }
 
 int32_t CLooperSongTable::LoadSongs()

@@ -64,6 +64,7 @@ private:
     int32_t PrepareLoad();
     int32_t LoadSlot(uint32_t slot);
     int32_t LoadAttachedSlot(uint32_t slot);
+    int32_t RecoverablePage(uint32_t slot);
     void CreateStores(const DeviceModel &model);
     int32_t CheckSlot(uint32_t slot) const;
     bool BlockMapComplete(uint32_t slot) const;

@@ -216,14 +216,18 @@ private slots:
         QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (Empty)\nSong 002 -- (Empty)\n"));
     }
 
-    // With no simulator variable the looper is the demo PULSE RIG: three synthesised songs, each audible.
+    // With no simulator variable the looper is the demo PULSE RIG: three synthesised songs, each
+    // audible, kept in a file between commands until that file is removed.
     void demoLooperHoldsThreeSongs()
     {
         QTemporaryDir dir;
         CCliRunner cli;
         cli.Set("BRINDLE_SIM_MODEL", "");
+        cli.Set("XDG_STATE_HOME", dir.filePath("state"));
+        const QString demoFile = dir.filePath("state/brindle/demo.flash");
         SCliRun run = cli.Run({"list"});
         QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, "Demo looper (songs kept in " + demoFile + "; remove it to start over)\n");
         QVERIFY2(run.out.startsWith("Song 001 -- (0.54  MB)\nSong 002 -- (0.54  MB)\nSong 003 -- (Empty)\n"
                                     "Song 004 -- (0.54  MB)\nSong 005 -- (Empty)\n"),
                  qPrintable(run.out));
@@ -244,6 +248,10 @@ private slots:
                 energy += sample * sample;
             QVERIFY2(std::sqrt(energy / double(samples.size())) > 0.05, qPrintable(slot));
         }
+        QCOMPARE(cli.Run({"delete", "2", "--yes"}).exitCode, 0);
+        QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (0.54  MB)\nSong 002 -- (Empty)\n"));
+        QVERIFY(QFile::remove(demoFile));
+        QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (0.54  MB)\nSong 002 -- (0.54  MB)\n"));
         cli.Set("BRINDLE_SIM_FLASH", dir.filePath("flash.bin"));
         QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (Empty)\n"));
     }

@@ -242,7 +242,8 @@ private slots:
         if (!scene.skipReason.isEmpty())
             QSKIP(qPrintable(scene.skipReason));
         QVERIFY(LooperFlashFile::Write(scene.Path(FLASH_FILE), scene.productId, scene.songs));
-        scene.Set("BRINDLE_SIM_FLASH", scene.Path(FLASH_FILE));
+        if (!scene.environment.contains("BRINDLE_SIM_FLASH"))
+            scene.Set("BRINDLE_SIM_FLASH", scene.Path(FLASH_FILE));
         scene.Set("BRINDLE_SIM_MODEL", QString::number(scene.productId));
         QStringList arguments;
         for (const QString &argument : hostile.arguments)

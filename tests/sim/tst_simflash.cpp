@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+#include <bitset>
 #include <random>
 
 namespace {
@@ -78,9 +79,21 @@ private slots:
                 flash.Program(AREA, address, data.data(), length);
                 flat.Program(address, data, length);
                 break;
-            default:
+            default: {
+                // A prefix, then one byte that lost some of the bits it was to lose, not none, not all.
+                const uint32_t n = uint32_t(std::mt19937(seed)() % (uint64_t(length) + 1));
+                const uint8_t old = flat.At(address + std::min(n, length - 1));
                 flash.TornProgram(AREA, address, data.data(), length, seed);
-                flat.Program(address, data, uint32_t(std::mt19937(seed)() % (uint64_t(length) + 1)));
+                std::vector<uint8_t> applied(data.begin(), data.begin() + std::min(n + 1, length));
+                if (n < length) {
+                    const uint8_t cleared = old & ~flash.Read(AREA, address + n, 1)[0],
+                                  toClear = old & ~data[n];
+                    QVERIFY((cleared & ~toClear) == 0 &&
+                            (std::bitset<8>(toClear).count() < 2 || (cleared != 0 && cleared != toClear)));
+                    applied[n] = old & ~cleared;
+                }
+                flat.Program(address, applied, uint32_t(applied.size()));
+            }
             }
             QCOMPARE(flash.Sum(AREA, address, length),
                      uint16_t(std::accumulate(&flat.At(address), &flat.At(address) + length, 0u)));

@@ -140,12 +140,17 @@ private slots:
         const uint32_t fatAddress = PageAddress(rig.Geometry(), rig.Geometry().dataBlockCount, 0);
 
         int counts[4] = {};
+        int tagTearsRepaired = 0;
         for (size_t k = 0; k < requests.size(); ++k) {
-            for (uint32_t seed : {1u, 2u, 3u}) {
+            // Three drawn tears, and one in the second byte: a record torn there has a tag that is
+            // neither whole nor erased.
+            const int at = int(k) + 1;
+            for (const SSimPowerCut cut :
+                 {SSimPowerCut{at, 1}, SSimPowerCut{at, 2}, SSimPowerCut{at, 3}, SSimPowerCut{at, 4, 1}}) {
                 rig.Flash().CopyFrom(before);
                 rig.PlugBackIn();
                 QCOMPARE(rig.Table().LoadEachSong(), RESULT_OK);
-                rig.Device().SetPowerCut({int(k) + 1, seed});
+                rig.Device().SetPowerCut(cut);
                 rig.Table().WriteSong(0, second.data(), LENGTH, nullptr);
                 QVERIFY(rig.Device().PoweredOff());
                 QVERIFY(rig.Flash().Faults().empty());
@@ -156,13 +161,14 @@ private slots:
                              (wrap && InWrapWindow(requests, k, fatAddress, rig.Geometry().blockSize)),
                          qPrintable(QString("song lost by a cut at request %1").arg(k + 1)));
                 ++counts[outcome];
+                tagTearsRepaired += cut.tornByte == 1 && outcome == REPAIRED ? 1 : 0;
                 // Whatever the cut left, the next song is written over erased flash only.
                 QCOMPARE(rig.Table().WriteSong(0, second.data(), LENGTH, nullptr), RESULT_OK);
                 QVERIFY(rig.Flash().Faults().empty());
             }
         }
         QVERIFY(counts[KEPT] > 0);
-        QVERIFY(wrap ? counts[LOST] > 0 : counts[REPAIRED] > 0);
+        QVERIFY(wrap ? counts[LOST] > 0 : tagTearsRepaired > 0);
         qInfo("%zu requests: %d kept, %d committed, %d repaired, %d lost", requests.size(), counts[KEPT],
               counts[COMMITTED], counts[REPAIRED], counts[LOST]);
     }

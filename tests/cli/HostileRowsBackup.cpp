@@ -21,6 +21,7 @@ void FirstBackup(S &scene)
     cli.setProcessEnvironment(scene.environment);
     cli.start(BRINDLE_CLI_PATH, {"backup", scene.Path("b")});
     QVERIFY(cli.waitForFinished() && cli.exitCode() == 0 && QFile::remove(scene.Path("first.flash")));
+    scene.environment.remove("BRINDLE_SIM_FLASH");
 }
 
 // A power cut left the first backup complete, but its manifest not yet moved to the top.

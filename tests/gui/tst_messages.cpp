@@ -26,7 +26,6 @@ private slots:
             << 12
             << "The song was stored, but the looper stopped answering: unplug it, plug it back "
                "in, then look at the song list";
-        QTest::newRow("13") << 13 << "Failed !";
         QTest::newRow("-1") << -1 << "Failed !";
     }
     void resultBoxes()

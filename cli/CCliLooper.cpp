@@ -1,5 +1,6 @@
 #include "CCliLooper.h"
 
+#include "CancelRequest.h"
 #include "CliCancel.h"
 #include "CliDevice.h"
 #include "CliSongs.h"
@@ -7,10 +8,12 @@
 
 #include <cstdio>
 
+// A stop cuts the search's waits short: the looper is not missing, the command was cancelled.
 int CCliLooper::Connect(const SCliOptions &options)
 {
     CatchCancelSignals();
-    return ConnectCliDevice(options, m_port);
+    const int status = ConnectCliDevice(options, m_port);
+    return CancelRequested() ? CancelledExit() : status;
 }
 
 int CCliLooper::Open(const SCliOptions &options)
@@ -20,6 +23,8 @@ int CCliLooper::Open(const SCliOptions &options)
         return status;
     // A damaged slot leaves the others usable; each command decides what it means for its work.
     const int32_t result = m_table.LoadEachSong();
+    if (CancelRequested())
+        return CancelledExit();
     if (result == RESULT_OK || m_table.HasDamagedSlot())
         return EXIT_OK;
     ShowMessage(QStringLiteral("Load song info failed !"));

@@ -5,15 +5,19 @@
 #include "ResultCodes.h"
 #include "SCliOptions.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 
 namespace {
 const int EXIT_SIGNAL_BASE = 128;
 
+// The interrupted code may be about to read errno: the handler leaves it as it found it.
 void OnSignal(int signal)
 {
+    const int savedErrno = errno;
     RequestCancel(signal);
+    errno = savedErrno;
 }
 } // namespace
 
@@ -23,10 +27,19 @@ void CatchCancelSignals()
         struct sigaction action = {};
         action.sa_handler = &OnSignal;
         sigemptyset(&action.sa_mask);
-        // Blocking reads and waits go on: the work itself notices the request.
-        action.sa_flags = SA_RESTART;
+        // No SA_RESTART: a call that blocks for ever (an open of a FIFO nobody writes) fails with
+        // EINTR instead, and the work sees the request; device waits watch it themselves.
+        action.sa_flags = 0;
         sigaction(signal, &action, nullptr);
     }
+}
+
+void IgnoreBrokenPipes()
+{
+    struct sigaction action = {};
+    action.sa_handler = SIG_IGN;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGPIPE, &action, nullptr);
 }
 
 int CancelledExit()

@@ -1,6 +1,7 @@
 #include "CliDevice.h"
 
 #include "CUSBPort.h"
+#include "CancelRequest.h"
 #include "Messages.h"
 #include "PortPairs.h"
 
@@ -81,7 +82,7 @@ int ConnectCliDevice(const SCliOptions &options, CUSBPort &port)
         answered = nullptr;
     if (answered)
         return EXIT_OK;
-    if (sawRawDevice)
+    if (sawRawDevice || CancelRequested())
         return EXIT_FAILED;
     std::fprintf(stderr, "%s\n", NO_LOOPER_TEXT);
     return EXIT_NO_DEVICE;

@@ -11,19 +11,19 @@
 #include <cstdio>
 
 namespace {
-// Reads the slot back and compares it with what was sent; a difference fails the write.
+// Reads the slot back and compares it with what was sent; a difference fails the write. The song is
+// stored whatever stops the read-back, so a stop there is no cancel of the store.
 int VerifyWrittenSong(CLooperSongTable &table, uint32_t slot, const uint8_t *bytes, uint32_t length)
 {
     const int32_t result = table.ReloadSong(slot);
-    if (result != RESULT_OK) {
-        ShowResult(result);
+    QString failureText = ResultText(result);
+    if (result == RESULT_OK && VerifySongInSlot(table, slot, bytes, length, failureText))
+        return EXIT_OK;
+    if (CancelRequested()) {
+        std::fprintf(stderr, "brindle-cli: Song %.3u stored, but not verified: the read-back was stopped\n",
+                     slot + 1);
         return EXIT_FAILED;
     }
-    QString failureText;
-    if (VerifySongInSlot(table, slot, bytes, length, failureText))
-        return EXIT_OK;
-    if (CancelRequested())
-        return CancelledExit();
     ShowMessage(failureText);
     return EXIT_FAILED;
 }
@@ -39,6 +39,8 @@ int StoreCliSong(const SCliOptions &options, CLooperSongTable &table, uint32_t s
     }
     if (result == RESULT_CANCELLED)
         return CancelledExit();
+    if (result == RESULT_STORED_NO_ANSWER)
+        return CliStoredWithoutAnswer(slot, "stored");
     if (result == RESULT_OK && options.verify) {
         const int verified = VerifyWrittenSong(table, slot, bytes, length);
         if (verified != EXIT_OK)

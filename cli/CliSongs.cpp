@@ -1,6 +1,7 @@
 #include "CliSongs.h"
 
 #include "CLooperSongTable.h"
+#include "CancelRequest.h"
 #include "CliCancel.h"
 #include "DamagedSlots.h"
 #include "Messages.h"
@@ -53,13 +54,35 @@ bool CliRefuseWhileDamaged(const CLooperSongTable &table)
     return true;
 }
 
-int CliSlotChangedExit(const CLooperSongTable &table, uint32_t slot, int32_t result)
+int CliStoredWithoutAnswer(uint32_t slot, const char *verb)
 {
-    if (result != RESULT_OK) {
-        if (result != RESULT_CANCELLED)
-            ShowResult(result);
-        return WorkExit(result);
+    std::fprintf(stderr,
+                 "brindle-cli: Song %.3u %s, but the looper stopped answering: unplug it, plug it back in, "
+                 "then run brindle-cli list\n",
+                 slot + 1, verb);
+    return EXIT_FAILED;
+}
+
+int CliChangeSlot(CLooperSongTable &table, uint32_t slot, const char *verb,
+                  const std::function<int32_t()> &change)
+{
+    const SRecordChanges before = table.Store(slot)->RecordChanges();
+    const int32_t result = change();
+    const SRecordChanges &after = table.Store(slot)->RecordChanges();
+    if (result == RESULT_OK) {
+        std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
+        return EXIT_OK;
     }
-    std::printf("%s\n", CliRowText(table, slot).toUtf8().constData());
-    return EXIT_OK;
+    if (result == RESULT_STORED_NO_ANSWER)
+        return CliStoredWithoutAnswer(slot, verb);
+    if (CancelRequested() && after.done != before.done) {
+        std::fprintf(stderr, "brindle-cli: Song %.3u %s; stopped before the slot was read back\n", slot + 1,
+                     verb);
+        return EXIT_OK;
+    }
+    // A change the looper did not confirm may have left the slot half changed: that is no cancel.
+    if (CancelRequested() && after.begun == before.begun)
+        return CancelledExit();
+    ShowResult(result);
+    return EXIT_FAILED;
 }

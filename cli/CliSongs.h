@@ -3,6 +3,7 @@
 #include "SCliOptions.h"
 
 #include <cstdint>
+#include <functional>
 
 class CLooperSongTable;
 
@@ -14,6 +15,10 @@ bool CliSlotHasSong(const CLooperSongTable &table, uint32_t slot);
 bool CliRefuseWhileDamaged(const CLooperSongTable &table);
 // The row text of the song list for a slot, "Song NNN -- (Damaged: ...)" for a damaged one.
 QString CliRowText(const CLooperSongTable &table, uint32_t slot);
-// The end of a change to one slot (delete, repair): the result reported unless the work was
-// cancelled, the slot's new row printed when it succeeded. The status to exit with.
-int CliSlotChangedExit(const CLooperSongTable &table, uint32_t slot, int32_t result);
+// Changes one slot (delete, repair: `verb` says which) with `change` and returns the status to exit
+// with: the slot's new row when it worked; "Cancelled" only when a stop came before the slot changed,
+// what happened when it came after.
+int CliChangeSlot(CLooperSongTable &table, uint32_t slot, const char *verb,
+                  const std::function<int32_t()> &change);
+// A record written, then the looper stopped answering (RESULT_STORED_NO_ANSWER): what to do now.
+int CliStoredWithoutAnswer(uint32_t slot, const char *verb);

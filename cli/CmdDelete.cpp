@@ -24,10 +24,10 @@ int RunDelete(const SCliOptions &options)
     const bool damaged = table.SlotLoadResult(slot) != RESULT_OK;
     if (!damaged && !CliSlotHasSong(table, slot))
         return EXIT_FAILED;
-    int32_t result = table.EraseSong(slot);
-    if (result == RESULT_OK)
-        result = table.ReloadSong(slot);
-    return CliSlotChangedExit(table, slot, result);
+    return CliChangeSlot(table, slot, "deleted", [&] {
+        const int32_t result = table.EraseSong(slot);
+        return result == RESULT_OK ? table.ReloadSong(slot) : result;
+    });
 }
 } // namespace
 

@@ -37,8 +37,7 @@ int RunRepair(const SCliOptions &options)
     CLooperSongTable &table = looper.Table();
     if (!CliSlotRecoverable(table, slot))
         return EXIT_FAILED;
-    const int32_t result = table.RepairSong(slot);
-    return CliSlotChangedExit(table, slot, result);
+    return CliChangeSlot(table, slot, "repaired", [&] { return table.RepairSong(slot); });
 }
 } // namespace
 

@@ -15,6 +15,8 @@ namespace {
 const int NO_REQUEST = -1;
 std::atomic<int> g_reason{NO_REQUEST};
 std::atomic<const char *> g_refusal{nullptr};
+// Commits in progress on the working thread; never touched by a handler.
+std::atomic<int> g_nCommits{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free flag");
 static_assert(std::atomic<const char *>::is_always_lock_free, "the signal handler needs a lock-free flag");
 
@@ -64,4 +66,19 @@ void AllowCancel()
 const char *CancelRefusal()
 {
     return g_refusal.load();
+}
+
+bool CancelEndsWait()
+{
+    return CancelRequested() && g_nCommits.load() == 0;
+}
+
+CCommitGuard::CCommitGuard()
+{
+    g_nCommits.fetch_add(1);
+}
+
+CCommitGuard::~CCommitGuard()
+{
+    g_nCommits.fetch_sub(1);
 }

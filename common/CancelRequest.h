@@ -1,8 +1,8 @@
 #pragma once
 
 // A request to stop long device work, set from a signal handler or the window and checked by the
-// song stores between device requests. Everything here is async-signal-safe: lock-free atomics
-// and write(2) only.
+// song stores between device requests; a device wait watches it too and ends at once. Everything
+// the handler touches is async-signal-safe: lock-free atomics and write(2) only.
 
 // Asks the work to stop; `reason` is what asked (a signal number, or 0 for the user). While a
 // refusal is in force (see below) the request is refused instead and the refusal text goes to stderr.
@@ -19,3 +19,17 @@ void RefuseCancel(const char *text);
 void AllowCancel();
 // The text of the refusal in force, or null when a request would be honoured.
 const char *CancelRefusal();
+
+// True when a device wait should end now: a request is pending and no commit holds it off.
+bool CancelEndsWait();
+
+// While one lives, the request that commits a record is awaited whatever is asked: a wait cut
+// short there would leave the slot changed while the work reports that it stopped before.
+// A pending request is honoured once the commit was answered. Only the working thread makes them.
+class CCommitGuard {
+public:
+    CCommitGuard();
+    ~CCommitGuard();
+    CCommitGuard(const CCommitGuard &) = delete;
+    CCommitGuard &operator=(const CCommitGuard &) = delete;
+};

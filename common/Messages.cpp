@@ -45,6 +45,9 @@ QString ResultText(int32_t result)
 {
     if (result == RESULT_CANCELLED)
         return QStringLiteral("Cancelled");
+    if (result == RESULT_STORED_NO_ANSWER)
+        return QStringLiteral("The song was stored, but the looper stopped answering: unplug it, plug it "
+                              "back in, then look at the song list");
     const uint32_t index = static_cast<uint32_t>(result);
     if (index > static_cast<uint32_t>(RESULT_FILE_INFO_ERASE_FAILED))
         return QStringLiteral("Failed !");

@@ -17,4 +17,7 @@ enum : int32_t {
     RESULT_FILE_INFO_ERASE_FAILED = 10,
     // The work stopped at a request boundary because a cancel was requested (CancelRequest.h).
     RESULT_CANCELLED = 11,
+    // The record was committed, so the song is stored, but the looper stopped answering right after
+    // it (the legacy song-file flag that follows every record could not be raised).
+    RESULT_STORED_NO_ANSWER = 12,
 };

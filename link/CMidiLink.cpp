@@ -1,10 +1,12 @@
 #include "CMidiLink.h"
 
+#include "CancelRequest.h"
 #include "MillisecondClock.h"
 #include "SevenBitCodec.h"
 
 #include <chrono>
 #include <cstring>
+#include <limits>
 
 namespace {
 const uint8_t SYSEX_START = 0xF0;
@@ -12,6 +14,8 @@ const uint8_t SYSEX_END = 0xF7;
 const char *const OUTPUT_CLIENT = "RtMidi Output Client";
 const char *const INPUT_CLIENT = "RtMidi Input Client";
 const unsigned int INPUT_QUEUE_LIMIT = 100;
+// What WaitForInput answers when a cancel request ended the wait.
+const uint64_t WAIT_CANCELLED = std::numeric_limits<uint64_t>::max();
 
 // The moment the steady clock's current millisecond is over.
 std::chrono::steady_clock::time_point EndOfSteadyMillisecond()
@@ -173,7 +177,8 @@ void CMidiLink::Append(const unsigned char *bytes, uint32_t length)
 // whole milliseconds of silence once the millisecond clock has moved on: counting what the clock
 // shows, not the wake-ups, keeps a time-out from stretching when the thread is woken late. The
 // count is taken before the ring is looked at, so a publication between the look and the sleep
-// ends the sleep at once.
+// ends the sleep at once. A cancel request (set by a signal handler, which must not touch the
+// arrival signal's mutex) is seen at the next millisecond and returns WAIT_CANCELLED.
 uint64_t CMidiLink::WaitForInput(uint32_t read)
 {
     const uint64_t start = MillisecondsNow();
@@ -181,6 +186,8 @@ uint64_t CMidiLink::WaitForInput(uint32_t read)
         const uint64_t seen = m_arrival.Count();
         if (read != m_nWriteIndex.load(std::memory_order_acquire))
             return 0;
+        if (CancelEndsWait())
+            return WAIT_CANCELLED;
         const uint64_t silent = MillisecondsNow() - start;
         if (silent >= 1)
             return silent;
@@ -190,7 +197,9 @@ uint64_t CMidiLink::WaitForInput(uint32_t read)
 
 uint32_t CMidiLink::Receive(uint8_t *destination, uint32_t capacity, uint32_t timeoutMs)
 {
-    if (timeoutMs == 0)
+    // Once a stop cut a wait short, its reply may still come: taken as the answer to a later request
+    // it would pass for a faulty device. Nothing is read while the stop is pending.
+    if (timeoutMs == 0 || CancelEndsWait())
         return 0;
     bool inFrame = false;
     uint32_t stored = 0;
@@ -200,6 +209,9 @@ uint32_t CMidiLink::Receive(uint8_t *destination, uint32_t capacity, uint32_t ti
     while (stored < capacity) {
         if (read == m_nWriteIndex.load(std::memory_order_acquire)) {
             const uint64_t silent = WaitForInput(read);
+            // The answer is abandoned whole: part of a frame would pass for a short reply.
+            if (silent == WAIT_CANCELLED)
+                return 0;
             if (silent >= budget)
                 break;
             budget -= uint32_t(silent);

@@ -14,7 +14,8 @@
 // message each, 7-bit packed or raw; everything that comes in lands in a receive ring filled by
 // the library's input thread and read by the owner's thread (single producer, single consumer,
 // no lock around the bytes). A receiver facing an empty ring sleeps until the callback signals
-// new bytes or the current millisecond of its budget is over.
+// new bytes or the current millisecond of its budget is over; a cancel request (CancelRequest.h)
+// ends its wait at the next millisecond, unless a commit holds it off.
 class CMidiLink {
 public:
     static constexpr uint32_t BUFFER_SIZE = 51200;
@@ -35,6 +36,7 @@ public:
 
     bool Send(const uint8_t *body, uint32_t length);
     // Stores the body of the next SysEx message; the time-out counts milliseconds of silence.
+    // 0 when a cancel request ended the wait, as after a time-out, and without an error text.
     uint32_t Receive(uint8_t *destination, uint32_t capacity, uint32_t timeoutMs);
 
     QString LastErrorText() const { return m_strError; }

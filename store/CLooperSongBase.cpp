@@ -10,6 +10,14 @@
 #include <algorithm>
 #include <cstring>
 
+namespace {
+// A device request that failed while a stop was asked for was cut short by it: the device did not fail.
+int32_t DeviceFailure(int32_t result)
+{
+    return CancelRequested() ? RESULT_CANCELLED : result;
+}
+} // namespace
+
 CLooperSongBase::CLooperSongBase() : m_nInfoBlock(0), m_geometry(), m_pPort(nullptr), m_bFatKnown(false) {}
 
 CLooperSongBase::~CLooperSongBase() = default;
@@ -48,7 +56,10 @@ int32_t CLooperSongBase::Erase()
         return RESULT_BAD_SLOT;
     if (CancelRequested())
         return RESULT_CANCELLED;
-    return EraseFatBlock() ? RESULT_OK : RESULT_FLASH_ERASE_FAILED;
+    if (!EraseFatBlock())
+        return RESULT_FLASH_ERASE_FAILED;
+    ++m_changes.done;
+    return RESULT_OK;
 }
 
 uint32_t CLooperSongBase::FatPageAddress(uint32_t page) const
@@ -63,6 +74,8 @@ bool CLooperSongBase::ReadFat(uint32_t page, uint32_t offset, uint8_t *destinati
 
 bool CLooperSongBase::EraseFatBlock()
 {
+    const CCommitGuard commit;
+    ++m_changes.begun;
     return m_pPort->EraseSector(SONG_AREA, FatPageAddress(0));
 }
 
@@ -110,7 +123,7 @@ int32_t CLooperSongBase::Read(uint8_t *destination, uint32_t capacity, QObject *
             if (CancelRequested())
                 return RESULT_CANCELLED;
             if (!m_pPort->ReadData(SONG_AREA, address, page.get(), pageBytes))
-                return RESULT_READ_FAILED;
+                return DeviceFailure(RESULT_READ_FAILED);
             const uint32_t count = std::min(size - pos, pageBytes);
             std::memcpy(destination + pos, page.get(), count);
             pos += count;
@@ -163,14 +176,14 @@ int32_t CLooperSongBase::WriteBlock(uint16_t block, bool firstBlock, const uint8
     if (CancelRequested())
         return RESULT_CANCELLED;
     if (!m_pPort->EraseSector(SONG_AREA, PageAddress(m_geometry, block, 0)))
-        return RESULT_FLASH_ERASE_FAILED;
+        return DeviceFailure(RESULT_FLASH_ERASE_FAILED);
     for (uint32_t n = 0; n < m_geometry.pagesPerBlock && pos < length; ++n) {
         const uint32_t count = std::min(length - pos, m_geometry.dataBytesPerPage);
         const uint32_t address = PageAddress(m_geometry, block, PageInOrder(n, firstBlock));
         if (CancelRequested())
             return RESULT_CANCELLED;
         if (!WriteGroups(address, bytes + pos, count))
-            return RESULT_WRITE_FAILED;
+            return DeviceFailure(RESULT_WRITE_FAILED);
         pos += count;
     }
     return RESULT_OK;

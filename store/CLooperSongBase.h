@@ -12,6 +12,14 @@
 class CUSBPort;
 struct SRecordPlace;
 
+// The changes of a slot's record that a store began (FAT block erases, record writes) and those
+// the looper confirmed (a record written, a delete's erase): work that failed after a stop was
+// asked for compares them before and after to tell whether the slot changed.
+struct SRecordChanges {
+    uint32_t begun = 0;
+    uint32_t done = 0;
+};
+
 // The song store of one slot: the slot's FAT block holds the records that describe its song, the
 // song's data lies in whole data blocks. Operations return result codes (ResultCodes.h).
 class CLooperSongBase {
@@ -49,6 +57,7 @@ public:
     int32_t RewriteRecord(int32_t page);
 
     bool IsAttached() const { return m_pPort != nullptr; }
+    const SRecordChanges &RecordChanges() const { return m_changes; }
     // Song bytes one data block holds.
     uint32_t BytesPerBlock() const;
     // Blocks a song of `size` bytes needs (64-bit, so that no length can wrap).
@@ -62,7 +71,9 @@ protected:
     virtual uint32_t RecordSize() const = 0;
     virtual uint32_t RecordStep() const = 0;
     virtual bool RecordWhole(const uint8_t *record) const = 0;
-    virtual bool WriteRecord(uint32_t page, const uint8_t *record);
+    // Programs a record on a FAT page: the request that commits it, awaited whatever a cancel
+    // request says. RESULT_OK or RESULT_WRITE_FAILED (RESULT_STORED_NO_ANSWER on the legacy layout).
+    virtual int32_t WriteRecord(uint32_t page, const uint8_t *record);
     // RESULT_OK when the record place after `page` (-1: page 0) is erased, as only whole commits
     // leave it; old bytes there mean a torn FAT block erase, and the slot is damaged.
     int32_t CheckNextRecordErased(int32_t page);
@@ -76,6 +87,8 @@ protected:
     void MarkLoadedBlocks(UsedBlockMap &usedBlocks) const;
     uint32_t FatPageAddress(uint32_t page) const;
     bool ReadFat(uint32_t page, uint32_t offset, uint8_t *destination, uint32_t length);
+    // Erases the slot's FAT block, awaited whatever a cancel request says: the looper erases it
+    // whether or not its answer is awaited.
     bool EraseFatBlock();
 
     uint32_t m_nInfoBlock;
@@ -84,6 +97,7 @@ protected:
     // The FAT block's content is known from a successful load or write; otherwise a record may
     // only go to a freshly erased FAT block.
     bool m_bFatKnown;
+    SRecordChanges m_changes;
 
 private:
     bool ReadRecordPlaces(std::vector<SRecordPlace> &places);

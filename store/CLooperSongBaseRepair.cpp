@@ -1,6 +1,7 @@
 #include "CLooperSongBase.h"
 
 #include "CUSBPort.h"
+#include "CancelRequest.h"
 #include "RecordPlace.h"
 #include "ResultCodes.h"
 
@@ -65,9 +66,14 @@ bool OnlyRepairedTears(Places::const_iterator first, Places::const_iterator newe
 }
 } // namespace
 
-bool CLooperSongBase::WriteRecord(uint32_t page, const uint8_t *record)
+int32_t CLooperSongBase::WriteRecord(uint32_t page, const uint8_t *record)
 {
-    return m_pPort->WriteData(SONG_AREA, FatPageAddress(page), record, RecordSize(), nullptr);
+    const CCommitGuard commit;
+    ++m_changes.begun;
+    if (!m_pPort->WriteData(SONG_AREA, FatPageAddress(page), record, RecordSize(), nullptr))
+        return RESULT_WRITE_FAILED;
+    ++m_changes.done;
+    return RESULT_OK;
 }
 
 int32_t CLooperSongBase::CheckNextRecordErased(int32_t page)
@@ -135,5 +141,5 @@ int32_t CLooperSongBase::RewriteRecord(int32_t page)
     if (above == places.cend() && !EraseFatBlock())
         return RESULT_FLASH_ERASE_FAILED;
     const uint32_t target = above == places.cend() ? 0 : uint32_t(above - places.cbegin()) * RecordStep();
-    return WriteRecord(target, whole->bytes.data()) ? RESULT_OK : RESULT_WRITE_FAILED;
+    return WriteRecord(target, whole->bytes.data());
 }

@@ -164,11 +164,11 @@ int32_t CLooperSongFile::CommitHeader(const SBlockList &blocks, uint32_t length)
     }
     const boost::shared_array<uint8_t> header =
         SongFileHeader::Build(length / m_geometry.groupSize, blocks.blocks.get(), used, maxBlocks);
-    if (!m_pPort->WriteData(SONG_AREA, FatPageAddress(page), header.get(), SongFileHeader::Size(maxBlocks),
-                            nullptr)) {
+    const int32_t written = WriteRecord(page, header.get());
+    if (written != RESULT_OK) {
         // The page may be half programmed now: the next record goes to a freshly erased block.
         m_bFatKnown = false;
-        return RESULT_WRITE_FAILED;
+        return written;
     }
     boost::shared_array<uint16_t> list(new uint16_t[maxBlocks]);
     for (uint32_t k = 0; k < maxBlocks; ++k)

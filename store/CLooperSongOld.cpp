@@ -1,6 +1,7 @@
 #include "CLooperSongOld.h"
 
 #include "CUSBPort.h"
+#include "CancelRequest.h"
 #include "ResultCodes.h"
 
 #include <QDebug>
@@ -112,9 +113,12 @@ bool CLooperSongOld::RecordWhole(const uint8_t *record) const
     return data->IsValid() && !data->IsTorn();
 }
 
-bool CLooperSongOld::WriteRecord(uint32_t page, const uint8_t *record)
+int32_t CLooperSongOld::WriteRecord(uint32_t page, const uint8_t *record)
 {
-    return CLooperSongBase::WriteRecord(page, record) && write_song_file_flag();
+    const int32_t written = CLooperSongBase::WriteRecord(page, record);
+    if (written != RESULT_OK)
+        return written;
+    return write_song_file_flag() ? RESULT_OK : RESULT_STORED_NO_ANSWER;
 }
 
 // A valid record whose ordinals or blocks lie outside the model's storage is damaged: its size
@@ -173,22 +177,28 @@ int32_t CLooperSongOld::CommitRecord(const SBlockList &blocks, uint32_t length)
     }
     SOldLoopSongData record;
     BuildRecord(record, blocks, length);
-    const bool written =
-        m_pPort->WriteData(SONG_AREA, FatPageAddress(static_cast<uint32_t>(page)),
-                           reinterpret_cast<const uint8_t *>(&record), sizeof(record), nullptr);
-    if (written) {
+    const int32_t written =
+        CLooperSongBase::WriteRecord(uint32_t(page), reinterpret_cast<const uint8_t *>(&record));
+    if (written == RESULT_OK) {
         m_record = record;
         m_nFatPage = page;
         qDebug("File FAT Page=%d\n", page);
     }
     // A half-programmed record page must not be written over: the next commit erases first.
-    m_bFatKnown = written;
-    write_song_file_flag();
-    return written ? RESULT_OK : RESULT_WRITE_FAILED;
+    m_bFatKnown = written == RESULT_OK;
+    // The flag follows a failed record write too. After a written record, a flag that could not be
+    // raised leaves the song stored on a looper that stopped answering: not a plain success.
+    const bool flagged = write_song_file_flag();
+    if (written != RESULT_OK)
+        return written;
+    return flagged ? RESULT_OK : RESULT_STORED_NO_ANSWER;
 }
 
+// Part of the commit: the flag is raised whole whatever a cancel request says, and the first
+// request that fails or goes unanswered ends it.
 bool CLooperSongOld::write_song_file_flag()
 {
+    const CCommitGuard commit;
     for (uint32_t i = 0; i < FLAG_SECTORS; ++i) {
         const uint32_t address = FLAG_FIRST_SECTOR + i * FLAG_SECTOR_SIZE;
         if (!m_pPort->EraseSector(FLAG_AREA, address)) {

@@ -20,7 +20,8 @@ public:
     void Reset() override;
     int32_t MarkRecordBlocks(int32_t page, UsedBlockMap &blocks) override;
 
-    // Erases the flag sectors and writes the two zero bytes; false at the first failure.
+    // Erases the flag sectors and writes the two zero bytes; false at the first failure, which
+    // ends the flag: a looper that stopped answering is not asked 16 times.
     bool write_song_file_flag();
 
     int32_t FatPage() const { return m_nFatPage; }
@@ -31,8 +32,9 @@ protected:
     uint32_t RecordSize() const override { return sizeof(SOldLoopSongData); }
     uint32_t RecordStep() const override { return 2; }
     bool RecordWhole(const uint8_t *record) const override;
-    // The song-file flag follows every record, as after a commit.
-    bool WriteRecord(uint32_t page, const uint8_t *record) override;
+    // The song-file flag follows every record, as after a commit: RESULT_STORED_NO_ANSWER when
+    // the record was written but the flag could not be raised.
+    int32_t WriteRecord(uint32_t page, const uint8_t *record) override;
 
 private:
     int32_t ReadRecord(int32_t page);

@@ -3,6 +3,7 @@
 #include "CLooperSongFile.h"
 #include "CLooperSongOld.h"
 #include "CUSBPort.h"
+#include "CancelRequest.h"
 #include "Random32.h"
 #include "ResultCodes.h"
 
@@ -82,6 +83,9 @@ int32_t CLooperSongTable::LoadSlot(uint32_t slot)
 int32_t CLooperSongTable::LoadAttachedSlot(uint32_t slot)
 {
     m_slotResults[slot] = m_stores[slot]->Load(m_usedBlocks);
+    // A read that a stop cut short says nothing about the record.
+    if (m_slotResults[slot] != RESULT_OK && CancelRequested())
+        m_slotResults[slot] = RESULT_CANCELLED;
     // Only a record found broken is searched further: a link that failed would fail again.
     const bool recordBroken = m_slotResults[slot] == RESULT_CHECKSUM_ERROR;
     m_recoverablePages[slot] = recordBroken ? RecoverablePage(slot) : -1;

@@ -74,17 +74,34 @@ bool SignalDue(const CHostileScene &scene, const QString &err, const QElapsedTim
     return err.contains(scene.signalText);
 }
 
+// With closeOutput, stdout and stderr are a pipe whose reader is gone before the program starts,
+// and a write there raises SIGPIPE as it would after `| tee log` died.
+class CHostileProcess : public QProcess {
+public:
+    bool closeOutput = false;
+
+protected:
+    void setupChildProcess() override
+    {
+        int ends[2];
+        if (!closeOutput || ::pipe(ends) != 0)
+            return;
+        ::close(ends[0]);
+        ::dup2(ends[1], STDOUT_FILENO);
+        ::dup2(ends[1], STDERR_FILENO);
+        ::close(ends[1]);
+        std::signal(SIGPIPE, SIG_DFL);
+    }
+};
+
 SHostileRun Execute(const CHostileScene &scene, const QStringList &arguments)
 {
-    QProcess process;
+    CHostileProcess process;
+    process.closeOutput = scene.closeOutput;
     process.setProcessEnvironment(scene.environment);
     process.setStandardInputFile(QProcess::nullDevice());
     process.start(BRINDLE_CLI_PATH, arguments);
     process.waitForStarted();
-    if (scene.closeOutput) {
-        process.closeReadChannel(QProcess::StandardOutput);
-        process.closeReadChannel(QProcess::StandardError);
-    }
     SHostileRun run;
     QElapsedTimer clock;
     clock.start();

@@ -22,7 +22,10 @@ private slots:
         QTest::newRow("9") << 9 << "FLASH erase failed!";
         QTest::newRow("10") << 10 << "File info erase failed!";
         QTest::newRow("11") << 11 << "Cancelled";
-        QTest::newRow("12") << 12 << "Failed !";
+        QTest::newRow("12")
+            << 12
+            << "The song was stored, but the looper stopped answering: unplug it, plug it back "
+               "in, then look at the song list";
         QTest::newRow("-1") << -1 << "Failed !";
     }
     void resultBoxes()

@@ -75,7 +75,7 @@ std::vector<SHostileCase> BackupRows()
         {"backup: a folder of other files", [](S &s) { s.Write("b/notes.txt", "mine"); }, backup, 1,
          "/b holds other files and no Brindle backup; .*" + kept},
         {"backup: a cut move is finished first, and a stop keeps it",
-         [](S &s) { CutMove(s), s.Set("BRINDLE_SIM_SIGNAL", "60:2"); }, backup, 130, "^Cancelled\n$",
+         [](S &s) { CutMove(s), s.Set("BRINDLE_SIM_SIGNAL", "150:2"); }, backup, 130, "^Cancelled\n$",
          &FirstBackupOnTop},
         // Restore reads every song it wrote back: its success is the check.
         {"restore: a backup whose move was cut", &CutMove, {"restore", "{dir}/b", "--slots", "1", "--yes"}, 0,

@@ -1,5 +1,6 @@
 #include "CPackageBuilder.h"
 #include "CSimFlash.h"
+#include "CSimFlashFile.h"
 #include "HostileCase.h"
 #include "LooperFlashFile.h"
 
@@ -54,8 +55,10 @@ bool FirstSongDeleted(const CHostileScene &scene, const SHostileRun &, QString &
 bool FirmwareWhole(const CHostileScene &scene, const SHostileRun &, QString &why)
 {
     CSimFlash flash;
+    CSimFlashFile file;
+    std::string errorText;
     why = "the firmware image is not whole";
-    return flash.Load(scene.Path("looper.flash").toStdString()) &&
+    return file.Open(scene.Path("looper.flash").toStdString(), flash, errorText) &&
            flash.Read(2, 0x10000, uint32_t(FIRMWARE.size())) ==
                std::vector<uint8_t>(FIRMWARE.begin(), FIRMWARE.end());
 }

@@ -4,7 +4,7 @@ set -euo pipefail
 
 PACKAGES=(
   g++ cmake pkg-config make
-  qtbase5-dev librtmidi-dev libboost-dev zlib1g-dev
+  qtbase5-dev librtmidi-dev librtaudio-dev libboost-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
   jackd2 xvfb xauth sox libsndfile1-dev libsoxr-dev
   clang libclang-rt-14-dev

@@ -5,6 +5,9 @@
 
 namespace {
 const unsigned int BUFFER_FRAMES = 512;
+// About 85 ms at 48 kHz. Left to itself PulseAudio buffers two seconds, which it asks for in one
+// burst at the start, faster than the song is read.
+const unsigned int BUFFER_COUNT = 8;
 const unsigned int FALLBACK_RATE = 48000;
 const unsigned int MAX_CHANNELS = 2;
 
@@ -77,6 +80,7 @@ bool CAudioOutput::OpenOn(const SAudioApi &api, const QString &device)
         parameters.nChannels = std::min(info.outputChannels, MAX_CHANNELS);
         RtAudio::StreamOptions options;
         options.streamName = CLIENT_NAME;
+        options.numberOfBuffers = BUFFER_COUNT;
         // ALSA's "default" device is what the desktop's sound setup routes; its first card may be busy.
         if (api.api == RtAudio::LINUX_ALSA && device.isEmpty())
             options.flags = RTAUDIO_ALSA_USE_DEFAULT;

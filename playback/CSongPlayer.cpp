@@ -176,6 +176,8 @@ bool CSongPlayer::ConvertNextPiece(bool &converted)
 
 void CSongPlayer::PushPending()
 {
+    if (m_nPendingSamples == 0)
+        return;
     const size_t room = m_pRing->Room() / m_nChannels * m_nChannels;
     const size_t count = m_pRing->Write(m_pPending, std::min(room, m_nPendingSamples));
     m_pPending += count;

@@ -12,6 +12,7 @@
 #include <jack/jack.h>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 const uint32_t SONG_RATE = 46875;
@@ -24,16 +25,14 @@ struct SJackRecorder {
     void Close()
     {
         if (client)
-            jack_client_close(client);
-        client = nullptr;
+            jack_client_close(std::exchange(client, nullptr));
     }
     ~SJackRecorder() { Close(); }
     bool Open()
     {
         client = jack_client_open("recorder", JackNoStartServer, nullptr);
         for (int c = 0; client && c < 2; ++c)
-            ports[c] =
-                jack_port_register(client, c ? "in_2" : "in_1", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+            ports[c] = jack_port_register(client, c ? "2" : "1", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
         return client && jack_set_process_callback(client, &Record, this) == 0 &&
                jack_set_port_connect_callback(client, &Connected, this) == 0 && jack_activate(client) == 0;
     }
@@ -139,7 +138,7 @@ private slots:
         QCOMPARE(presenter.texts, play[6].isEmpty() ? QStringList() : QStringList{play[6]});
         QCOMPARE(status, !signalAt.isEmpty() ? 130 : play[6].isEmpty() ? 0 : 1);
 
-        const QString target = device.isEmpty() ? "system:playback_" : "recorder:in_";
+        const QString target = device.isEmpty() ? "system:playback_" : "recorder:";
         recorder.Close();
         const QStringList connections{"brindle:outport 0>" + target + "1",
                                       "brindle:outport 1>" + target + "2"};

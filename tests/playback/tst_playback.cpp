@@ -90,7 +90,8 @@ QByteArray ToneSong(uint32_t channels)
 } // namespace
 
 // brindle-cli play on a JACK server of the test's own (dummy driver), so that the client names, the
-// rate and the load are the test's, heard by a JACK client of the test.
+// rate and the load are the test's, heard by a JACK client of the test. The server is synchronous: on
+// a busy machine it waits for a late client instead of dropping what the client was to pass on.
 class TestPlayback : public QObject {
     Q_OBJECT
 
@@ -126,7 +127,7 @@ private slots:
         qputenv("BRINDLE_SIM_SIGNAL", signalAt.toUtf8());
         qputenv("JACK_DEFAULT_SERVER", server.toUtf8());
         SJackServer jackd;
-        jackd.start("jackd", {"-n", server, "--no-realtime", "-d", "dummy", "-r", rate});
+        jackd.start("jackd", {"-n", server, "--no-realtime", "-S", "-t", "10000", "-d", "dummy", "-r", rate});
         if (!jackd.waitForStarted())
             QSKIP("jackd is not installed");
         SJackRecorder recorder;

@@ -27,9 +27,14 @@ void CTerminalProgress::EndLine()
 
 void CTerminalProgress::Show(int percent)
 {
+    ShowText(QString::asprintf("%3d%%", percent));
+}
+
+void CTerminalProgress::ShowText(const QString &text)
+{
     if (!m_bEnabled)
         return;
-    std::fprintf(stderr, "\r%3d%%", percent);
+    std::fprintf(stderr, "\r%s", text.toLocal8Bit().constData());
     std::fflush(stderr);
     g_bLineOpen = true;
 }

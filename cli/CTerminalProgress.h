@@ -12,6 +12,8 @@ public:
     ~CTerminalProgress() override;
     // For work whose events count something else than the whole (the firmware update's phases).
     void Show(int percent);
+    // A line of its own making, such as a player's elapsed and total time.
+    void ShowText(const QString &text);
     // Ends an open progress line, so that a message printed next starts on a line of its own.
     static void EndLine();
 

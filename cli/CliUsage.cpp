@@ -20,6 +20,8 @@ const SCliUsage USAGES[] = {
      "store any audio file in SLOT (high-quality rate conversion)"},
     {"export", "export SLOT FILE [--rate HZ] [--bits 16|24|32f]",
      "save the song of SLOT as .wav, .flac, .aiff or .ogg (default 48000 Hz, 24 bits)"},
+    {"play", "play SLOT [--from SECONDS] [--audio-api pulse|alsa|jack] [--audio-device NAME]",
+     "play the song of SLOT while it is read; play --list-devices lists the audio outputs"},
     {"backup", "backup DIR",
      "copy every song, exact device bytes, into DIR with manifest.json (DIR new, empty or a backup)"},
     {"restore", "restore DIR [--slots LIST] [--missing] [--yes]",

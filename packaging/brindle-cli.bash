@@ -5,14 +5,17 @@ _brindle_cli()
     local cur prev words cword
     _init_completion || return
 
-    local commands="ports info list upload download delete update inspect backup restore import export repair help"
+    local commands="ports info list upload download delete update inspect backup restore import export play repair help"
     local audio='wav|flac|aif|aiff|aifc|ogg|oga|opus|mp3'
 
     case $prev in
         --api)
             COMPREPLY=($(compgen -W "alsa jack core winmm simulator" -- "$cur"))
             return ;;
-        --port | --in | --out | --slots | --rate)
+        --audio-api)
+            COMPREPLY=($(compgen -W "pulse alsa jack" -- "$cur"))
+            return ;;
+        --port | --in | --out | --slots | --rate | --from | --audio-device)
             return ;;
         --channel)
             COMPREPLY=($(compgen -W "left right mix" -- "$cur"))
@@ -26,7 +29,7 @@ _brindle_cli()
     local i command="" arguments=0
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            --api | --port | --in | --out | --slots | --channel | --rate | --bits) ((i++)) ;;
+            --api | --port | --in | --out | --slots | --channel | --rate | --bits | --from | --audio-api | --audio-device) ((i++)) ;;
             -*) ;;
             *) if [[ -z $command ]]; then command=${words[i]}; else ((arguments++)); fi ;;
         esac
@@ -40,6 +43,7 @@ _brindle_cli()
             restore) options+=" --slots --yes" ;;
             import) options+=" --yes --channel --verify" ;;
             export) options+=" --rate --bits" ;;
+            play) options+=" --from --audio-api --audio-device --list-devices" ;;
         esac
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
         return

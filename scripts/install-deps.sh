@@ -6,7 +6,7 @@ set -euo pipefail
 
 RUN_PACKAGES=(
   g++ cmake pkg-config make
-  qtbase5-dev librtmidi-dev libboost-dev zlib1g-dev libsndfile1-dev libsoxr-dev
+  qtbase5-dev librtmidi-dev librtaudio-dev libboost-dev zlib1g-dev libsndfile1-dev libsoxr-dev
 )
 TEST_PACKAGES=(
   libbenchmark-dev

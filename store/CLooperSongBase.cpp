@@ -88,6 +88,12 @@ uint32_t CLooperSongBase::PageInOrder(uint32_t n, bool firstBlock) const
     return n == 0 ? m_geometry.pagesPerBlock - 1 : n - 1;
 }
 
+uint32_t CLooperSongBase::SongPageAddress(uint32_t n) const
+{
+    const uint32_t k = n / m_geometry.pagesPerBlock;
+    return PageAddress(m_geometry, BlockAt(k), PageInOrder(n % m_geometry.pagesPerBlock, k == 0));
+}
+
 bool CLooperSongBase::LoadedBlocksValid() const
 {
     const uint32_t count = GetBlockCount();
@@ -119,7 +125,7 @@ int32_t CLooperSongBase::Read(uint8_t *destination, uint32_t capacity, QObject *
     for (uint32_t k = 0; k < blockCount && pos < size; ++k) {
         qDebug("Read file block=%d\n", BlockAt(k));
         for (uint32_t n = 0; n < m_geometry.pagesPerBlock && pos < size; ++n) {
-            const uint32_t address = PageAddress(m_geometry, BlockAt(k), PageInOrder(n, k == 0));
+            const uint32_t address = SongPageAddress(k * m_geometry.pagesPerBlock + n);
             if (CancelRequested())
                 return RESULT_CANCELLED;
             if (!m_pPort->ReadData(SONG_AREA, address, page.get(), pageBytes))

@@ -62,6 +62,9 @@ public:
     uint32_t BytesPerBlock() const;
     // Blocks a song of `size` bytes needs (64-bit, so that no length can wrap).
     uint64_t BlocksFor(uint64_t size) const;
+    // The address of page n of the loaded song, counted in the order its bytes run (n below the
+    // song's page count), so that a song can also be read a piece at a time.
+    uint32_t SongPageAddress(uint32_t n) const;
 
 protected:
     // Block k of the loaded record's list; only called for k below GetBlockCount.

@@ -1,0 +1,152 @@
+#include "CAudioOutput.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace {
+const unsigned int BUFFER_FRAMES = 512;
+// About 85 ms at 48 kHz. Left to itself PulseAudio buffers two seconds, which it asks for in one
+// burst at the start, faster than the song is read.
+const unsigned int BUFFER_COUNT = 8;
+const unsigned int FALLBACK_RATE = 48000;
+const unsigned int MAX_CHANNELS = 2;
+
+// The library's error callback carries no context; one output plays at a time.
+std::atomic<bool> g_bOutputFailed{false};
+
+// Without this callback the library would throw from its own threads once the stream is open.
+void OnOutputError(RtAudioError::Type type, const std::string &)
+{
+    if (type != RtAudioError::WARNING && type != RtAudioError::DEBUG_WARNING)
+        g_bOutputFailed = true;
+}
+
+// Every question about devices costs the library a connection to the audio service: as few as can be.
+bool FindDevice(RtAudio &audio, const QString &name, unsigned int &device, RtAudio::DeviceInfo &info)
+{
+    if (name.isEmpty()) {
+        device = audio.getDefaultOutputDevice();
+        info = audio.getDeviceInfo(device);
+        return info.outputChannels > 0;
+    }
+    const unsigned int count = audio.getDeviceCount();
+    for (device = 0; device < count; ++device) {
+        info = audio.getDeviceInfo(device);
+        if (info.outputChannels > 0 && name == QString::fromStdString(info.name))
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+CAudioOutput::CAudioOutput() = default;
+
+CAudioOutput::~CAudioOutput()
+{
+    Stop(false);
+    try {
+        if (m_pAudio && m_pAudio->isStreamOpen())
+            m_pAudio->closeStream();
+    } catch (const RtAudioError &) {
+        // A service that went away leaves nothing to close.
+    }
+}
+
+bool CAudioOutput::Open(const SAudioOutputChoice &choice, QString &errorText)
+{
+    const std::vector<SAudioApi> apis = AudioApisFor(choice.api);
+    for (const SAudioApi &api : apis) {
+        if (OpenOn(api, choice.device))
+            return true;
+    }
+    errorText = choice.device.isEmpty()
+                    ? QStringLiteral("No audio output found (tried %1)").arg(AudioApiNames(apis))
+                    : QStringLiteral("No audio output named \"%1\" (tried %2)")
+                          .arg(choice.device, AudioApiNames(apis));
+    return false;
+}
+
+bool CAudioOutput::OpenOn(const SAudioApi &api, const QString &device)
+{
+    try {
+        auto audio = std::make_unique<RtAudio>(api.api);
+        audio->showWarnings(false);
+        unsigned int id = 0;
+        RtAudio::DeviceInfo info;
+        if (!FindDevice(*audio, device, id, info))
+            return false;
+        RtAudio::StreamParameters parameters;
+        parameters.deviceId = id;
+        parameters.nChannels = std::min(info.outputChannels, MAX_CHANNELS);
+        RtAudio::StreamOptions options;
+        options.streamName = CLIENT_NAME;
+        options.numberOfBuffers = BUFFER_COUNT;
+        // ALSA's "default" device is what the desktop's sound setup routes; its first card may be busy.
+        if (api.api == RtAudio::LINUX_ALSA && device.isEmpty())
+            options.flags = RTAUDIO_ALSA_USE_DEFAULT;
+        unsigned int frames = BUFFER_FRAMES;
+        const unsigned int rate = info.preferredSampleRate ? info.preferredSampleRate : FALLBACK_RATE;
+        audio->openStream(&parameters, nullptr, RTAUDIO_FLOAT32, rate, &frames, &CAudioOutput::OnBuffer, this,
+                          &options, &OnOutputError);
+        m_nRate = audio->getStreamSampleRate();
+        m_nChannels = parameters.nChannels;
+        m_strName = QStringLiteral("%1: %2").arg(api.name, QString::fromStdString(info.name));
+        m_pAudio = std::move(audio);
+        return true;
+    } catch (const RtAudioError &) {
+        // The service is not there or refused the device: the next API is tried.
+        return false;
+    }
+}
+
+bool CAudioOutput::Start(AudioRender render, void *user)
+{
+    if (!m_pAudio)
+        return false;
+    Stop(false);
+    m_pfnRender = render;
+    m_pUser = user;
+    g_bOutputFailed = false;
+    try {
+        m_pAudio->startStream();
+        return !g_bOutputFailed;
+    } catch (const RtAudioError &) {
+        return false;
+    }
+}
+
+void CAudioOutput::Abort()
+{
+    Stop(false);
+}
+
+void CAudioOutput::Drain()
+{
+    Stop(true);
+}
+
+bool CAudioOutput::Failed() const
+{
+    return g_bOutputFailed;
+}
+
+void CAudioOutput::Stop(bool drain)
+{
+    try {
+        if (!m_pAudio || !m_pAudio->isStreamRunning())
+            return;
+        if (drain)
+            m_pAudio->stopStream();
+        else
+            m_pAudio->abortStream();
+    } catch (const RtAudioError &) {
+        // A service that went away has stopped already.
+    }
+}
+
+int CAudioOutput::OnBuffer(void *output, void *, unsigned int frames, double, unsigned int, void *user)
+{
+    auto *self = static_cast<CAudioOutput *>(user);
+    self->m_pfnRender(static_cast<float *>(output), frames, self->m_nChannels, self->m_pUser);
+    return 0;
+}

@@ -2,6 +2,7 @@
 
 #include "CLooperSongTable.h"
 #include "CUSBPort.h"
+#include "CancelRequest.h"
 #include "DeviceSamples.h"
 #include "ResultCodes.h"
 
@@ -38,7 +39,8 @@ int32_t CLooperSongSource::ReadNext(std::vector<uint8_t> &bytes)
     if (!m_port.ReadData(CLooperSongBase::SONG_AREA, m_pStore->SongPageAddress(page) + offset,
                          bytes.data() + end, count)) {
         bytes.resize(end);
-        return RESULT_READ_FAILED;
+        // A stop ends the device's wait at once: that read did not fail, it was not waited for.
+        return CancelRequested() ? RESULT_CANCELLED : RESULT_READ_FAILED;
     }
     m_nPosition += count;
     return RESULT_OK;

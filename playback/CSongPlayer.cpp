@@ -71,6 +71,8 @@ EPlayState CSongPlayer::Step()
     }
     if (!m_pSource->Done()) {
         const int32_t result = m_pSource->ReadNext(m_bytes);
+        if (result == RESULT_CANCELLED)
+            return End(PLAY_STOPPED, QString());
         if (result != RESULT_OK)
             return End(PLAY_FAILED, ResultText(result));
     }
@@ -155,22 +157,27 @@ bool CSongPlayer::ConvertNextPiece(bool &converted)
     const size_t frameBytes = m_nChannels * DEVICE_SAMPLE_BYTES;
     const size_t frames = (m_bytes.size() - m_nDecodedBytes) / frameBytes;
     const bool readEnded = m_pSource->Done();
-    size_t outputFrames = 0;
     bool ok = true;
     converted = true;
+    m_pending.clear();
+    const auto keep = [this](const float *output, size_t outputFrames) {
+        m_pending.insert(m_pending.end(), output, output + outputFrames * m_nChannels);
+        return true;
+    };
     if (frames >= CONVERT_FRAMES || (readEnded && frames > 0)) {
         const size_t count = std::min(frames, CONVERT_FRAMES);
         DecodeDeviceSamples(m_bytes.data() + m_nDecodedBytes, count * m_nChannels, m_decoded.data());
         m_nDecodedBytes += count * frameBytes;
-        ok = m_pResampler->Process(m_decoded.data(), count, m_pPending, outputFrames);
+        ok = m_pResampler->Process(m_decoded.data(), count, keep);
     } else if (readEnded && !m_bFlushed) {
         m_bFlushed = true;
-        ok = m_pResampler->Flush(m_pPending, outputFrames);
+        ok = m_pResampler->Flush(keep);
     } else {
         m_bInputComplete = readEnded;
         converted = false;
     }
-    m_nPendingSamples = outputFrames * m_nChannels;
+    m_pPending = m_pending.data();
+    m_nPendingSamples = m_pending.size();
     return ok;
 }
 

@@ -80,6 +80,8 @@ private:
     std::vector<float> m_decoded;
     size_t m_nDecodedBytes = 0;
     // Converted samples that did not fit into the ring yet (the resampler's buffer).
+    // What the last conversion gave and the ring had no room for yet.
+    std::vector<float> m_pending;
     const float *m_pPending = nullptr;
     size_t m_nPendingSamples = 0;
     bool m_bFlushed = false;

@@ -13,6 +13,13 @@
 namespace {
 const uint32_t PULSE_RIG = 10002;
 
+// The demo songs lie in the same blocks on every start, so that what the computer keeps about them
+// (their names, their waveforms) finds them again.
+uint32_t FirstFreeBlock()
+{
+    return 0;
+}
+
 int32_t StoreSongs(CLooperSongTable &table)
 {
     const std::pair<uint32_t, std::vector<uint8_t>> songs[] = {
@@ -46,6 +53,7 @@ bool AttachDemoLooper(QString &errorText)
     int32_t result = RESULT_DEVICE_NOT_OPEN;
     if (port.Connect(0)) {
         CLooperSongTable table(port);
+        table.SetRandomSource(&FirstFreeBlock);
         result = StoreSongs(table);
     }
     port.Disconnect();

@@ -23,7 +23,8 @@ public:
     // Erases the flag sectors and writes the two zero bytes; false at the first failure.
     bool write_song_file_flag();
 
-    int32_t FatPage() const { return m_nFatPage; }
+    int32_t FatPage() const override { return m_nFatPage; }
+    std::vector<uint8_t> RecordBytes() const override;
 
 protected:
     uint16_t BlockAt(uint32_t k) const override { return m_record.Block(k); }

@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QString("Successful !\n"));
         QCOMPARE(run.out, QString("Song 002 -- (0.13  MB)\n"));
-        QVERIFY(cli.Run({"list"}).out.contains("Song 002 -- (0.13  MB)\n"));
+        QVERIFY(cli.Run({"list"}).out.contains("Song 002 -- (0.13  MB)  0:00.999\n"));
 
         QCOMPARE(cli.Run({"download", wav.fileName(), "2"}).exitCode, 2);
         run = cli.Run({"upload", "2", dir.filePath("out.wav")});
@@ -217,10 +217,12 @@ private slots:
         QTemporaryDir dir;
         CCliRunner cli;
         cli.Set("BRINDLE_SIM_MODEL", "");
+        cli.Set("XDG_DATA_HOME", dir.filePath("data"));
         SCliRun run = cli.Run({"list"});
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.out.startsWith("Song 001 -- (0.54  MB)\nSong 002 -- (0.54  MB)\nSong 003 -- (Empty)\n"
-                                    "Song 004 -- (0.54  MB)\nSong 005 -- (Empty)\n"),
+        QVERIFY2(run.out.startsWith(
+                     "Song 001 -- (0.54  MB)  0:03.999\nSong 002 -- (0.54  MB)  0:03.999\n"
+                     "Song 003 -- (Empty)\nSong 004 -- (0.54  MB)  0:03.999\nSong 005 -- (Empty)\n"),
                  qPrintable(run.out));
         QVERIFY(cli.Run({"info"}).out.startsWith("Model:    PULSE RIG\n"));
         for (const QString slot : {"1", "2", "4"}) {

@@ -125,6 +125,7 @@ private:
     // Song panel and storage bar.
     void SetUpSongPanel();
     void UpdateSongPanel();
+    void ShowSong(uint32_t nSlot, const CLooperSongBase &store);
     void ShowSongWaveform(const SSongIdentity &identity, double dSeconds);
     void FinishOverview(COverviewReader &reader);
     bool OverviewMayRead() const;

@@ -17,6 +17,16 @@ namespace {
 const int OVERVIEW_WAIT_MS = 100;
 const char *const READING = "Reading the waveform…";
 const char *const UNREADABLE = "The waveform could not be read.";
+const char *const EMPTY_SLOT = "Empty. Drop an audio file on its row, or use Import…, to put a song in it.";
+
+// What the list says of a damaged slot, and what can be done about it.
+QString DamagedSlotText(const CLooperSongTable &table, uint32_t nSlot)
+{
+    if (table.SongRecoverable(nSlot))
+        return DamagedRowText(table, nSlot) +
+               QStringLiteral(", previous version recoverable.\nRight-click its row to repair or delete it.");
+    return DamagedRowText(table, nSlot) + QStringLiteral(".\nRight-click its row to delete it.");
+}
 } // namespace
 
 void BrindleQT::SetUpSongPanel()
@@ -45,34 +55,28 @@ void BrindleQT::UpdateSongPanel()
     m_panelIdentity = SSongIdentity();
     const uint32_t nSlot = uint32_t(m_nCurRow);
     const CLooperSongBase *pStore = m_songTable.Store(nSlot);
-    if (m_pUSBPort->State() != LINK_NORMAL || m_nCurRow < 0 || !pStore) {
-        ui->m_songPanel->ShowNothing();
-        return;
-    }
     const QString strTitle = QString::asprintf("Song %.3d", m_nCurRow + 1);
-    if (IsDamagedRow(m_nCurRow)) {
-        const bool bRecoverable = m_songTable.SongRecoverable(nSlot);
-        ui->m_songPanel->ShowSlotText(
-            strTitle, DamagedRowText(m_songTable, nSlot) +
-                          (bRecoverable ? QStringLiteral(", previous version recoverable.\n"
-                                                         "Right-click its row to repair or delete it.")
-                                        : QStringLiteral(".\nRight-click its row to delete it.")));
-        return;
-    }
-    if (!pStore->HasSong()) {
-        ui->m_songPanel->ShowSlotText(strTitle,
-                                      QStringLiteral("Empty. Drop an audio file on its row, or use Import…, "
-                                                     "to put a song in it."));
-        return;
-    }
+    if (m_pUSBPort->State() != LINK_NORMAL || m_nCurRow < 0 || !pStore)
+        ui->m_songPanel->ShowNothing();
+    else if (IsDamagedRow(m_nCurRow))
+        ui->m_songPanel->ShowSlotText(strTitle, DamagedSlotText(m_songTable, nSlot));
+    else if (!pStore->HasSong())
+        ui->m_songPanel->ShowSlotText(strTitle, QString::fromUtf8(EMPTY_SLOT));
+    else
+        ShowSong(nSlot, *pStore);
+}
+
+void BrindleQT::ShowSong(uint32_t nSlot, const CLooperSongBase &store)
+{
     m_panelIdentity = m_pSongInfo->Identity(nSlot);
-    const uint32_t nSize = pStore->GetSize();
+    const uint32_t nSize = store.GetSize();
     const QString strFacts = QStringLiteral("%1    %2 bytes (%3 MB)    %4 blocks")
                                  .arg(SongLengthText(nSize, m_songTable.Geometry()))
                                  .arg(nSize)
                                  .arg(nSize / 1048576.0, 0, 'f', 2)
-                                 .arg(pStore->GetBlockCount());
-    ui->m_songPanel->ShowSong(strTitle, m_pSongInfo->Names().Name(m_panelIdentity), strFacts);
+                                 .arg(store.GetBlockCount());
+    ui->m_songPanel->ShowSong(QString::asprintf("Song %.3d", int(nSlot + 1)),
+                              m_pSongInfo->Names().Name(m_panelIdentity), strFacts);
     ShowSongWaveform(m_panelIdentity, SongSeconds(nSize, m_songTable.Geometry()));
 }
 

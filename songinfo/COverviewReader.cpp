@@ -32,7 +32,7 @@ COverviewReader::COverviewReader(const CLooperSongTable &table, uint32_t slot, c
     const uint32_t frameBytes = SAMPLE_BYTES * m_nChannels;
     const uint32_t pageBytes = table.Geometry().dataBytesPerPage;
     const uint32_t chunk = CUSBPort::READ_CHUNK / frameBytes * frameBytes;
-    if (!store || !identity.IsValid() || pageBytes % frameBytes != 0)
+    if (!store || !identity.IsValid() || pageBytes == 0 || pageBytes % frameBytes != 0)
         return;
     const uint32_t size = store->GetSize();
     uint64_t requests = 0;
@@ -55,17 +55,20 @@ void COverviewReader::PlanWholeSong(uint32_t size, uint32_t pageBytes, uint32_t 
     m_bytes.reserve(size);
 }
 
-// Piece i lies in the middle of the i-th of MAX_REQUESTS equal stretches of the song.
+// Piece i is read from the middle of the i-th of MAX_REQUESTS equal stretches of the song, within
+// the page that holds that middle.
 void COverviewReader::PlanSpreadPieces(uint32_t size, uint32_t pageBytes, uint32_t chunk)
 {
-    const uint64_t pages = (uint64_t(size) + pageBytes - 1) / pageBytes;
     const uint32_t frameBytes = SAMPLE_BYTES * m_nChannels;
     for (uint32_t i = 0; i < MAX_REQUESTS; ++i) {
-        const uint32_t page = uint32_t((2 * uint64_t(i) + 1) * pages / (2 * MAX_REQUESTS));
-        const uint32_t inPage = std::min<uint64_t>(pageBytes, size - uint64_t(page) * pageBytes);
-        const uint32_t length = std::min(chunk, inPage / frameBytes * frameBytes);
+        const uint64_t middle = (2 * uint64_t(i) + 1) * size / (2 * MAX_REQUESTS);
+        const uint32_t page = uint32_t(middle / pageBytes);
+        const uint32_t inPage = std::min(pageBytes, size - page * pageBytes) / frameBytes * frameBytes;
+        const uint32_t length = std::min(chunk, inPage);
+        const uint32_t offset =
+            std::min(inPage - length, uint32_t(middle % pageBytes) / frameBytes * frameBytes);
         if (length > 0)
-            m_plan.push_back({page, 0, length});
+            m_plan.push_back({page, offset, length});
     }
     m_peaks.minima.reserve(m_plan.size());
     m_peaks.maxima.reserve(m_plan.size());

@@ -32,6 +32,14 @@ CSongPanel::CSongPanel(QWidget *parent)
     m_pFacts->setObjectName(QStringLiteral("m_lblSongFacts"));
     m_pWaveform->setObjectName(QStringLiteral("m_waveform"));
     connect(m_pNameEdit, &QLineEdit::returnPressed, this, [this] { EndNameEdit(true); });
+    LayOut();
+    ShowNothing();
+}
+
+// A long name is cut at the panel's edge rather than widening the panel.
+void CSongPanel::LayOut()
+{
+    m_pName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto *pNameLine = new QHBoxLayout;
     pNameLine->setSpacing(SPACING);
     pNameLine->addWidget(m_pTitle);
@@ -43,7 +51,6 @@ CSongPanel::CSongPanel(QWidget *parent)
     pLayout->addLayout(pNameLine);
     pLayout->addWidget(m_pFacts);
     pLayout->addWidget(m_pWaveform, 1);
-    ShowNothing();
 }
 
 void CSongPanel::showEvent(QShowEvent *event)
@@ -87,7 +94,8 @@ void CSongPanel::ShowNameLine()
 {
     const bool bNamed = !m_strName.isEmpty();
     m_pName->setText(bNamed ? m_strName : QString::fromLatin1(NO_NAME));
-    m_pName->setToolTip(bNamed ? QStringLiteral("Double-click or F2 to change the name") : QString());
+    m_pName->setToolTip(bNamed ? m_strName + QStringLiteral("\nDouble-click or F2 to change the name")
+                               : QString());
     QPalette palette = m_pName->palette();
     palette.setColor(QPalette::WindowText,
                      bNamed ? this->palette().text().color() : this->palette().placeholderText().color());

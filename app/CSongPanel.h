@@ -38,6 +38,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void LayOut();
     void EndNameEdit(bool bKeep);
     void ShowNameLine();
 

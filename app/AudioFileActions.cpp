@@ -2,6 +2,7 @@
 #include "AudioFileFormats.h"
 #include "AudioImport.h"
 #include "BrindleQT.h"
+#include "FileDialogs.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "ui_BrindleQT.h"
@@ -21,17 +22,6 @@ QString DraggedFile(const QMimeData *pData)
     if (!pData || pData->urls().size() != 1 || !pData->urls().first().isLocalFile())
         return QString();
     return pData->urls().first().toLocalFile();
-}
-
-// A name typed without an extension gets the one of the format chosen in the dialog ("WAV (*.wav)").
-QString WithFormatSuffix(const QString &strPath, const QString &strFilter)
-{
-    if (!QFileInfo(strPath).suffix().isEmpty())
-        return strPath;
-    const int nStart = strFilter.indexOf("*.");
-    if (nStart < 0)
-        return strPath;
-    return strPath + strFilter.mid(nStart + 1).section(QRegExp("[ )]"), 0, 0);
 }
 } // namespace
 
@@ -107,12 +97,9 @@ void BrindleQT::OnExportAudioFile()
         return;
     const QString strProposed =
         ReadConfigValue("/Config/WavSaveDir") + QString::asprintf("./Song %.3d.wav", m_nCurRow + 1);
-    QString strFilter;
-    const QString strChosen =
-        QFileDialog::getSaveFileName(this, "Export song", strProposed, AudioExportFilters(), &strFilter);
-    if (strChosen.isEmpty())
+    const QString strPath = AskSaveFileName(this, "Export song", strProposed, AudioExportFilters());
+    if (strPath.isEmpty())
         return;
-    const QString strPath = WithFormatSuffix(strChosen, strFilter);
     WriteConfigValue("/Config/WavSaveDir", GetFileDir(strPath));
     BeginOperation(OP_UPLOAD);
     bool bSaved = false;

@@ -1,4 +1,6 @@
 #include "BrindleQT.h"
+#include "COverviewReader.h"
+#include "CSongInfoKeeper.h"
 #include "CancelRequest.h"
 #include "ui_BrindleQT.h"
 
@@ -27,6 +29,7 @@ BrindleQT::BrindleQT(QWidget *parent)
     ui->setupUi(this);
     ui->progressBar->hide();
     ui->progressBar->setRange(0, 100);
+    ui->m_btnStop->hide();
     // Window opacity acts on top-level windows only: the page is drawn like the song page.
     ui->m_tabFirmwareUpdate->setWindowOpacity(FIRMWARE_PAGE_OPACITY);
     FixWindowSize();
@@ -37,13 +40,16 @@ BrindleQT::BrindleQT(QWidget *parent)
     CreateSongListMenu();
     ApplyStyleSheet();
     SetUpAudioFileActions();
+    SetUpSongPanel();
     CreateStopShortcut();
+    CreateShortcuts();
     StartDeviceMonitor();
 }
 
 BrindleQT::~BrindleQT()
 {
     StopDeviceMonitor();
+    m_songTable.SetObserver(nullptr);
     m_pUSBPort->Disconnect();
     SetMessagePresenter(m_pPreviousPresenter);
 }
@@ -76,13 +82,16 @@ void BrindleQT::BeginOperation(int32_t nOperation)
     ClearCancel();
     ui->progressBar->setValue(0);
     ui->progressBar->show();
+    ui->m_btnStop->show();
     m_nOperation = nOperation;
     ui->propSheet->setTabEnabled(nOperation == OP_UPDATE_FIRMWARE ? SONG_PAGE : FIRMWARE_PAGE, false);
+    EnableSongCommands();
 }
 
 void BrindleQT::EndOperation()
 {
     ui->progressBar->hide();
+    ui->m_btnStop->hide();
     if (m_nOperation == OP_UPLOAD || m_nOperation == OP_DOWNLOAD || m_nOperation == OP_BACKUP ||
         m_nOperation == OP_RESTORE)
         ui->propSheet->setTabEnabled(FIRMWARE_PAGE, true);
@@ -90,7 +99,15 @@ void BrindleQT::EndOperation()
         ui->propSheet->setTabEnabled(SONG_PAGE, true);
     m_nOperation = OP_NONE;
     ClearCancel();
+    EnableSongCommands();
     CloseIfAsked();
+}
+
+// The command buttons are greyed while an operation runs; then they follow the connection and the row.
+void BrindleQT::EnableSongCommands()
+{
+    EnableCommandButtons(m_nOperation == OP_NONE && m_pUSBPort->State() == LINK_NORMAL);
+    UpdateSongButtons();
 }
 
 void BrindleQT::paintEvent(QPaintEvent *event)

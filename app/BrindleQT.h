@@ -3,16 +3,20 @@
 #include "CFirmwarePackage.h"
 #include "CLooperSongTable.h"
 #include "CMessageBoxPresenter.h"
+#include "SSongIdentity.h"
 #include "CUSBPort.h"
 #include "CWave.h"
 
 #include <QIcon>
 #include <QMainWindow>
+#include <QTimer>
 
 #include <atomic>
 #include <memory>
 #include <thread>
 
+class COverviewReader;
+class CSongInfoKeeper;
 class QMenu;
 
 namespace Ui {
@@ -63,6 +67,13 @@ protected slots:
     void OnExportAudioFile();
     // Escape during a long operation (StopOperation.cpp).
     void OnStopOperation();
+    // The Stop button beside the progress bar.
+    void OnStopButton();
+    // The song panel (SongPanel.cpp): F2 opens the selected song's name for editing.
+    void OnNameSong();
+    void OnSongNameEdited(const QString &strName);
+    // One device request of the selected song's waveform overview.
+    void OnOverviewStep();
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -76,6 +87,8 @@ private:
     void ApplyStyleSheet();
     void FixWindowSize();
     void CreateStopShortcut();
+    void CreateShortcuts();
+    void EnableSongCommands();
     bool AskStopOperation();
     void CloseIfAsked();
 
@@ -109,6 +122,15 @@ private:
     bool TakeAudioFileDrop(QEvent *event);
     void ImportAudioFile(int32_t nRow, const QString &strPath);
 
+    // Song panel and storage bar.
+    void SetUpSongPanel();
+    void UpdateSongPanel();
+    void ShowSong(uint32_t nSlot, const CLooperSongBase &store);
+    void ShowSongWaveform(const SSongIdentity &identity, double dSeconds);
+    void FinishOverview(COverviewReader &reader);
+    bool OverviewMayRead() const;
+    void UpdateStorageBar();
+
     std::unique_ptr<Ui::BrindleQTClass> ui;
     std::unique_ptr<CUSBPort> m_pUSBPort;
     CLooperSongTable m_songTable;
@@ -127,4 +149,11 @@ private:
     bool m_bCloseWhenIdle;
     CMessageBoxPresenter m_messageBoxPresenter;
     CMessagePresenter *m_pPreviousPresenter;
+    // What the computer keeps about songs: names, waveforms, song bytes.
+    std::unique_ptr<CSongInfoKeeper> m_pSongInfo;
+    // The overview being read for the song panel, one request per timer step; null when none.
+    std::unique_ptr<COverviewReader> m_pOverview;
+    QTimer m_overviewTimer;
+    // The song the panel shows; invalid for none.
+    SSongIdentity m_panelIdentity;
 };

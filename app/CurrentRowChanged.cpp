@@ -4,4 +4,5 @@ void BrindleQT::currentRowChanged(int currentRow)
 {
     m_nCurRow = currentRow;
     UpdateSongButtons();
+    UpdateSongPanel();
 }

@@ -68,10 +68,13 @@ void BrindleQT::OnConnectionChanged(bool bConnected)
 {
     UpdateWindowTitle();
     EnableCommandButtons(m_pUSBPort->State() == LINK_NORMAL);
-    if (bConnected)
+    if (bConnected) {
         LoadSongList();
-    else
-        ui->m_lstSong->clear();
+        return;
+    }
+    ui->m_lstSong->clear();
+    UpdateSongPanel();
+    UpdateStorageBar();
 }
 
 void BrindleQT::EnableCommandButtons(bool bEnabled)
@@ -81,4 +84,9 @@ void BrindleQT::EnableCommandButtons(bool bEnabled)
     ui->m_btnDelete->setEnabled(bEnabled);
     ui->m_btnOpen->setEnabled(bEnabled);
     ui->m_btnUpdate->setEnabled(bEnabled);
+    // Import and export follow the selected row (UpdateSongButtons) once a list is loaded.
+    if (!bEnabled) {
+        ui->m_btnImport->setEnabled(false);
+        ui->m_btnExport->setEnabled(false);
+    }
 }

@@ -1,11 +1,10 @@
 #include "BrindleQT.h"
 #include "CLooperSongTable.h"
+#include "FileDialogs.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "SongTransfer.h"
 #include "ui_BrindleQT.h"
-
-#include <QFileDialog>
 
 void BrindleQT::OnUploadSong()
 {
@@ -16,8 +15,7 @@ void BrindleQT::OnUploadSong()
         return;
     const QString strProposed =
         ReadConfigValue("/Config/WavSaveDir") + QString::asprintf("./Song %.3d", m_nCurRow + 1);
-    const QString strPath =
-        QFileDialog::getSaveFileName(this, "Open wav file", strProposed, "Wav Files(*.wav)");
+    const QString strPath = AskSaveFileName(this, "Open wav file", strProposed, "Wav Files(*.wav)");
     if (strPath.isEmpty())
         return;
     WriteConfigValue("/Config/WavSaveDir", GetFileDir(strPath));

@@ -66,21 +66,29 @@ void BrindleQT::FillSongList(int32_t nRow)
         const bool bSong = pStore && pStore->HasSong() && !IsDamagedRow(int32_t(i));
         ui->m_lstSong->addItem(new QListWidgetItem(bSong ? m_iconSong : m_iconEmpty, RowText(i)));
     }
-    if (nRow == -1)
+    UpdateStorageBar();
+    if (nRow == -1) {
+        UpdateSongPanel();
         return;
+    }
     // Selected without becoming current, so no currentRowChanged follows.
     if (QListWidgetItem *pItem = ui->m_lstSong->item(nRow))
         pItem->setSelected(true);
     m_nCurRow = nRow;
     UpdateSongButtons();
+    UpdateSongPanel();
 }
 
+// While an operation runs the song commands stay greyed.
 void BrindleQT::UpdateSongButtons()
 {
     const bool bRowOk = m_pUSBPort->State() == LINK_NORMAL && m_nCurRow != -1;
     ui->m_btnOpen->setEnabled(bRowOk);
+    const bool bIdle = m_nOperation == OP_NONE;
     const CLooperSongBase *pStore = m_songTable.Store(uint32_t(m_nCurRow));
     const bool bHasSong = bRowOk && pStore && pStore->HasSong() && !IsDamagedRow(m_nCurRow);
-    ui->m_btnDelete->setEnabled(bHasSong || (bRowOk && IsDamagedRow(m_nCurRow)));
-    ui->m_btnUpload->setEnabled(bHasSong);
+    ui->m_btnDelete->setEnabled(bIdle && (bHasSong || (bRowOk && IsDamagedRow(m_nCurRow))));
+    ui->m_btnUpload->setEnabled(bIdle && bHasSong);
+    ui->m_btnExport->setEnabled(bIdle && bHasSong);
+    ui->m_btnImport->setEnabled(bIdle && bRowOk);
 }

@@ -1,9 +1,9 @@
 #include "BrindleQT.h"
+#include "FileDialogs.h"
 #include "Settings.h"
 #include "ui_BrindleQT.h"
 
 #include <QMenu>
-#include <QFileDialog>
 
 // The song list's context menu holds what goes beyond the buttons; each action is a command of
 // its own file.
@@ -46,8 +46,7 @@ void BrindleQT::AddDamagedRowActions(QMenu &menu)
 
 QString BrindleQT::ChooseBackupFolder(const QString &strTitle)
 {
-    const QString strFolder =
-        QFileDialog::getExistingDirectory(this, strTitle, ReadConfigValue("/Config/BackupDir"));
+    const QString strFolder = AskFolder(this, strTitle, ReadConfigValue("/Config/BackupDir"));
     if (!strFolder.isEmpty())
         WriteConfigValue("/Config/BackupDir", strFolder);
     return strFolder;

@@ -40,15 +40,25 @@ void BrindleQT::OnStopOperation()
         AskStopOperation();
 }
 
+// A firmware update says why it cannot stop; anything else is asked as Escape asks.
+void BrindleQT::OnStopButton()
+{
+    if (m_nOperation != OP_NONE)
+        AskStopOperation();
+}
+
 // The work runs inside the slot that started it, below this event: the window closes once it has
-// ended (EndOperation), never under its feet.
+// ended (EndOperation), never under its feet. Whatever the stopped work still has to say goes to
+// stderr: the user has asked to quit, and a box would keep the window open.
 void BrindleQT::closeEvent(QCloseEvent *event)
 {
     if (m_nOperation == OP_NONE)
         return;
     event->ignore();
-    if (AskStopOperation())
-        m_bCloseWhenIdle = true;
+    if (!AskStopOperation())
+        return;
+    m_bCloseWhenIdle = true;
+    m_messageBoxPresenter.SetQuiet(true);
 }
 
 void BrindleQT::CloseIfAsked()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CLooperSongTable.h"
+#include "CSongInfoKeeper.h"
 #include "CUSBPort.h"
 #include "SCliOptions.h"
 
@@ -11,7 +12,8 @@
 // from 1 on the command line and from 0 from here on.
 class CCliLooper {
 public:
-    CCliLooper() : m_table(m_port) {}
+    // A song written or deleted takes its name along; songs read are not kept on the computer.
+    CCliLooper() : m_table(m_port), m_songInfo(m_table, m_port, false) { m_table.SetObserver(&m_songInfo); }
     CCliLooper(const CCliLooper &) = delete;
     CCliLooper &operator=(const CCliLooper &) = delete;
 
@@ -30,8 +32,10 @@ public:
     CUSBPort &Port() { return m_port; }
     CLooperSongTable &Table() { return m_table; }
     uint32_t ProductId() const { return m_port.Identity().productId; }
+    CSongInfoKeeper &SongInfo() { return m_songInfo; }
 
 private:
     CUSBPort m_port;
     CLooperSongTable m_table;
+    CSongInfoKeeper m_songInfo;
 };

@@ -12,7 +12,8 @@ struct SCliUsage {
 const SCliUsage USAGES[] = {
     {"ports", "ports [--json]", "list MIDI input ports, output ports and the name-matched pairs", true},
     {"info", "info [--json]", "connect; print model name, product id, firmware version, link mode", true},
-    {"list", "list [--json]", "one line per song slot", true},
+    {"list", "list [--json]", "one line per song slot, with each song's length and name", true},
+    {"name", "name SLOT [TEXT]", "name the song of SLOT on this computer; no TEXT prints it, \"\" clears it"},
     {"upload", "upload SLOT FILE.wav", "save the song of SLOT as a 48000 Hz 24-bit mono WAV file"},
     {"download", "download FILE.wav SLOT [--yes] [--verify]",
      "store a WAV file in SLOT; a slot holding a song needs --yes; --verify reads it back"},

@@ -5,7 +5,7 @@ _brindle_cli()
     local cur prev words cword
     _init_completion || return
 
-    local commands="ports info list upload download delete update inspect backup restore import export play repair help"
+    local commands="ports info list name upload download delete update inspect backup restore import export play repair help"
     local audio='wav|flac|aif|aiff|aifc|ogg|oga|opus|mp3'
 
     case $prev in

@@ -16,6 +16,13 @@
 namespace {
 const uint32_t PULSE_RIG = 10002;
 
+// The demo songs lie in the same blocks whenever the demo starts over, so that its pictures and
+// examples stay the same.
+uint32_t FirstFreeBlock()
+{
+    return 0;
+}
+
 int32_t StoreSongs(CLooperSongTable &table)
 {
     const std::pair<uint32_t, std::vector<uint8_t>> songs[] = {
@@ -36,6 +43,7 @@ bool StoreDemoSongs(CSimDevice &looper, QString &errorText)
     int32_t result = RESULT_DEVICE_NOT_OPEN;
     if (port.Connect(0)) {
         CLooperSongTable table(port);
+        table.SetRandomSource(&FirstFreeBlock);
         result = StoreSongs(table);
     }
     port.Disconnect();

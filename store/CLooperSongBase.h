@@ -56,6 +56,15 @@ public:
     // ones, or at page 0 of the freshly erased FAT block); the caller loads the slot again.
     int32_t RewriteRecord(int32_t page);
 
+    // The loaded song's record as the flash holds it, empty when no song is loaded; with the FAT
+    // block and the record's page it tells one song from any other.
+    virtual std::vector<uint8_t> RecordBytes() const = 0;
+    virtual int32_t FatPage() const = 0;
+    uint32_t InfoBlock() const { return m_nInfoBlock; }
+    // Reads `length` bytes from `offset` of the song's page `n`, counted in song order: one device
+    // request for up to CUSBPort::READ_CHUNK bytes.
+    int32_t ReadSongPage(uint32_t n, uint32_t offset, uint8_t *destination, uint32_t length);
+
     bool IsAttached() const { return m_pPort != nullptr; }
     const SRecordChanges &RecordChanges() const { return m_changes; }
     // Song bytes one data block holds.

@@ -17,7 +17,8 @@ public:
     void Reset() override;
     int32_t MarkRecordBlocks(int32_t page, UsedBlockMap &blocks) override;
 
-    int32_t FatPage() const { return m_nFatPage; }
+    int32_t FatPage() const override { return m_nFatPage; }
+    std::vector<uint8_t> RecordBytes() const override;
 
 protected:
     uint16_t BlockAt(uint32_t k) const override { return m_blocks[k]; }

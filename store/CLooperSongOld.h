@@ -24,7 +24,8 @@ public:
     // ends the flag: a looper that stopped answering is not asked 16 times.
     bool write_song_file_flag();
 
-    int32_t FatPage() const { return m_nFatPage; }
+    int32_t FatPage() const override { return m_nFatPage; }
+    std::vector<uint8_t> RecordBytes() const override;
 
 protected:
     uint16_t BlockAt(uint32_t k) const override { return m_record.Block(k); }

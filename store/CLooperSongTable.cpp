@@ -196,7 +196,10 @@ int32_t CLooperSongTable::ReadSong(uint32_t slot, uint8_t *destination, uint32_t
     const int32_t result = CheckSlot(slot);
     if (result != RESULT_OK)
         return result;
-    return m_stores[slot]->Read(destination, capacity, progressTarget);
+    const int32_t read = m_stores[slot]->Read(destination, capacity, progressTarget);
+    if (read == RESULT_OK && m_pObserver && m_stores[slot]->HasSong())
+        m_pObserver->SongRead(slot, destination, m_stores[slot]->GetSize());
+    return read;
 }
 
 int32_t CLooperSongTable::EraseSong(uint32_t slot)
@@ -204,7 +207,10 @@ int32_t CLooperSongTable::EraseSong(uint32_t slot)
     const int32_t result = CheckSlot(slot);
     if (result != RESULT_OK)
         return result;
-    return m_stores[slot]->Erase();
+    const int32_t erased = m_stores[slot]->Erase();
+    if (erased == RESULT_OK && m_pObserver)
+        m_pObserver->SongErased(slot);
+    return erased;
 }
 
 // Free blocks are known only when every other slot was loaded: a slot that was not could own
@@ -241,6 +247,8 @@ int32_t CLooperSongTable::WriteSong(uint32_t slot, const uint8_t *bytes, uint32_
     result = m_stores[slot]->Write(blocks, buffer.get(), length, progressTarget);
     if (result == RESULT_OK)
         MarkBlocks(blocks, length);
+    if (result == RESULT_OK && m_pObserver)
+        m_pObserver->SongWritten(slot);
     return result;
 }
 

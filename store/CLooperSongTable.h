@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CLooperSongBase.h"
+#include "CSongTableObserver.h"
 #include "DeviceModel.h"
 #include "SBlockList.h"
 #include "UsedBlockMap.h"
@@ -54,6 +55,8 @@ public:
     const UsedBlockMap &UsedBlocks() const { return m_usedBlocks; }
     // The geometry of the loaded model; all zero before a load.
     const FlashGeometry &Geometry() const { return m_geometry; }
+    // Told about every whole song read, song written and song deleted (not owned; null for none).
+    void SetObserver(CSongTableObserver *observer) { m_pObserver = observer; }
     // Where the allocation's start block comes from; null restores the default source.
     void SetRandomSource(RandomSource source);
     // The source of tables made from now on (Random32 unless set), so that a test tool can replay
@@ -79,4 +82,5 @@ private:
     std::vector<int32_t> m_recoverablePages;
     int32_t m_nLoadResult;
     RandomSource m_pfnRandom;
+    CSongTableObserver *m_pObserver = nullptr;
 };

@@ -237,9 +237,10 @@ private slots:
         const CCliRunner cli = Cli(flash, PULSE_RIG);
         SCliRun run = cli.Run({"list"});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.out.startsWith("Song 001 -- (0.02  MB)\nSong 002 -- (Damaged: Checksum error!)\n"
-                                    "Song 003 -- (0.05  MB)\nSong 004 -- (Empty)\n"),
-                 qPrintable(run.out));
+        QVERIFY2(
+            run.out.startsWith("Song 001 -- (0.02  MB)  0:00.137\nSong 002 -- (Damaged: Checksum error!)\n"
+                               "Song 003 -- (0.05  MB)  0:00.410\nSong 004 -- (Empty)\n"),
+            qPrintable(run.out));
         QVERIFY(
             run.out.endsWith("Free: 1968 of 1970 blocks, 484.31 MB, 60:11 of mono audio (a damaged slot may "
                              "own some of these blocks)\n"));
@@ -286,7 +287,7 @@ private slots:
         const CCliRunner cli = Cli(flash, PULSE_RIG);
         SCliRun run = cli.Run({"list"});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.out.startsWith("Song 001 -- (0.02  MB)\n"
+        QVERIFY2(run.out.startsWith("Song 001 -- (0.02  MB)  0:00.137\n"
                                     "Song 002 -- (Damaged: Checksum error!), previous version recoverable\n"),
                  qPrintable(run.out));
         run = cli.Run({"list", "--json"});

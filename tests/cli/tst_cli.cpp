@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include <QJsonDocument>
 #include <QtTest>
 
 class TestCli : public QObject {
@@ -201,7 +202,7 @@ private slots:
                  QString("Song 002 -- (0.13  MB)\nStored '%1' in slot 2: 0:00.999, 46875 Hz 24-bit mono → "
                          "46875 Hz 24-bit mono, the last 0.58 ms left out to whole sample groups\n")
                      .arg(wav.fileName()));
-        QVERIFY(cli.Run({"list"}).out.contains("Song 002 -- (0.13  MB)\n"));
+        QVERIFY(cli.Run({"list"}).out.contains("Song 002 -- (0.13  MB)  0:00.999\n"));
 
         QCOMPARE(cli.Run({"download", wav.fileName(), "2"}).exitCode, 2);
         run = cli.Run({"upload", "2", dir.filePath("out.wav")});
@@ -224,12 +225,14 @@ private slots:
         CCliRunner cli;
         cli.Set("BRINDLE_SIM_MODEL", "");
         cli.Set("XDG_STATE_HOME", dir.filePath("state"));
+        cli.Set("XDG_DATA_HOME", dir.filePath("data"));
         const QString demoFile = dir.filePath("state/brindle/demo.flash");
         SCliRun run = cli.Run({"list"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, "Demo looper (songs kept in " + demoFile + "; remove it to start over)\n");
-        QVERIFY2(run.out.startsWith("Song 001 -- (0.54  MB)\nSong 002 -- (0.54  MB)\nSong 003 -- (Empty)\n"
-                                    "Song 004 -- (0.54  MB)\nSong 005 -- (Empty)\n"),
+        QVERIFY2(run.out.startsWith(
+                     "Song 001 -- (0.54  MB)  0:03.999\nSong 002 -- (0.54  MB)  0:03.999\n"
+                     "Song 003 -- (Empty)\nSong 004 -- (0.54  MB)  0:03.999\nSong 005 -- (Empty)\n"),
                  qPrintable(run.out));
         QVERIFY(cli.Run({"info"}).out.startsWith("Model:    PULSE RIG\n"));
         for (const QString slot : {"1", "2", "4"}) {
@@ -254,6 +257,47 @@ private slots:
         QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (0.54  MB)\nSong 002 -- (0.54  MB)\n"));
         cli.Set("BRINDLE_SIM_FLASH", dir.filePath("flash.bin"));
         QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (Empty)\n"));
+    }
+
+    // Names live on the computer, keyed by the song: list shows them after each song's length, a
+    // deleted song takes its name along, and a names file that cannot be read is left alone.
+    void namesFollowTheirSongs()
+    {
+        QTemporaryDir dir;
+        CCliRunner cli;
+        cli.Set("BRINDLE_SIM_MODEL", "10002");
+        cli.Set("BRINDLE_SIM_FLASH", dir.filePath("flash.bin"));
+        cli.Set("XDG_DATA_HOME", dir.filePath("data"));
+        QFile wav(dir.filePath("in.wav"));
+        QVERIFY(wav.open(QIODevice::WriteOnly));
+        wav.write(DeviceFormWavBytes(QByteArray(3 * 46875, '\x11')));
+        wav.close();
+        QCOMPARE(cli.Run({"download", wav.fileName(), "2"}).exitCode, 0);
+        SCliRun run = cli.Run({"name", "2", "Drum", "loop"});
+        QCOMPARE(run.out, QString("Song 002 -- (0.13  MB)  0:00.999  Drum loop\n"));
+        QCOMPARE(cli.Run({"name", "2"}).out, QString("Drum loop\n"));
+        QVERIFY(cli.Run({"list"}).out.contains(
+            "(Empty)\nSong 002 -- (0.13  MB)  0:00.999  Drum loop\nSong 003 -- (Empty)\n"));
+        const QJsonValue song = QJsonDocument::fromJson(cli.Run({"list", "--json"}).out.toUtf8())["slots"][1];
+        QCOMPARE(song["name"].toString(), QString("Drum loop"));
+        QCOMPARE(song["seconds"].toDouble(), 0.999);
+        QCOMPARE(cli.Run({"name", "3", "Bass"}).err, QString("brindle-cli: slot 3 holds no song\n"));
+        QCOMPARE(cli.Run({"name", "2", ""}).out, QString("Song 002 -- (0.13  MB)  0:00.999\n"));
+
+        QCOMPARE(cli.Run({"name", "2", "Drum loop"}).exitCode, 0);
+        QCOMPARE(cli.Run({"delete", "2", "--yes"}).exitCode, 0);
+        QFile names(dir.filePath("data/brindle/names.json"));
+        QVERIFY(names.open(QIODevice::ReadOnly));
+        QVERIFY(!names.readAll().contains("Drum loop"));
+        names.close();
+
+        QCOMPARE(cli.Run({"download", wav.fileName(), "2"}).exitCode, 0);
+        QVERIFY(names.open(QIODevice::WriteOnly | QIODevice::Truncate) && names.write("{\"names\":") == 9);
+        names.close();
+        run = cli.Run({"name", "2", "Bass"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("names.json cannot be read, so it is left as it is"), qPrintable(run.err));
+        QCOMPARE(QFileInfo(names).size(), 9);
     }
 
     void audioFilesInAndOut()

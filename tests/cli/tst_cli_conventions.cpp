@@ -91,7 +91,7 @@ private slots:
         const QJsonObject song = listed[1].toObject();
         QCOMPARE(song["slot"], QJsonValue(2));
         QCOMPARE(song["state"], QJsonValue("song"));
-        QCOMPARE(song["text"], QJsonValue(rows[1]));
+        QVERIFY(rows[1].startsWith(song["text"].toString() + "  "));
         // The row shows the same size in MB.
         QVERIFY(song["bytes"].isDouble());
         QVERIFY(rows[1].contains(QString::number(song["bytes"].toDouble() / 1048576.0, 'f', 2) + "  MB"));

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -96,7 +97,37 @@ private slots:
         QVERIFY(!Drop(2, QString()));
     }
 
+    // The buttons and keys do what the menu does; a name typed without an extension gets the chosen
+    // type's before the dialog checks for a file of that name, which is not replaced unasked.
+    void buttonsImportAndExport()
+    {
+        Start();
+        m_pWindow->show();
+        QApplication::setActiveWindow(m_pWindow.get());
+        List()->setCurrentRow(4);
+        QVERIFY(!Button("m_btnExport")->isEnabled());
+        m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(m_dir.filePath("tone.wav")));
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
+        QTest::keyClick(List(), Qt::Key_I, Qt::ControlModifier);
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QCOMPARE(m_pAnswerer->SeenTexts().last(), QString("Successful !"));
+        QVERIFY(Button("m_btnExport")->isEnabled());
+
+        QFile kept(m_dir.filePath("kept.wav"));
+        QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("mine") == 4);
+        kept.close();
+        m_pAnswerer->Reset();
+        m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(m_dir.filePath("kept")));
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::No));
+        m_pAnswerer->Expect(CDialogAnswerer::CancelFile());
+        Button("m_btnExport")->click();
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QVERIFY(m_pAnswerer->SeenTexts().value(1).startsWith("kept.wav already exists."));
+        QCOMPARE(QFileInfo(kept).size(), 4);
+    }
+
 private:
+    QPushButton *Button(const char *name) { return m_pWindow->findChild<QPushButton *>(name); }
     void Start()
     {
         m_pDevice = AttachLooperWithSongs(10002, {{2, std::vector<uint8_t>(3000, 0x11)}});

@@ -7,6 +7,7 @@
 #include "SongListMenu.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QListWidget>
 #include <QProgressBar>
@@ -65,10 +66,19 @@ private slots:
                          QString("2 songs restored from %1").arg(first)}));
         QCOMPARE(List()->item(3)->text(), QString("Song 004 -- (0.38  MB)"));
 
-        const QString second = MakeFolder("second");
+        // A folder name typed in the dialog that does not exist yet is made.
+        const QString second = m_dir.filePath("second");
         RunMenuAction("Back up all songs\u2026", second, {QMessageBox::Ok});
         for (const QString &name : QDir(first).entryList({"*.wav"}))
             QCOMPARE(ReadAll(QDir(second).filePath(name)), ReadAll(QDir(first).filePath(name)));
+
+        m_pWindow->show();
+        QApplication::setActiveWindow(m_pWindow.get());
+        m_pAnswerer->Reset();
+        m_pAnswerer->Expect(CDialogAnswerer::CancelFile());
+        QTest::keyClick(List(), Qt::Key_B, Qt::ControlModifier);
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QCOMPARE(m_pAnswerer->Seen().value(0).strTitle, QString("Back up all songs"));
     }
 
 private:

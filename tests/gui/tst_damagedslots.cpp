@@ -1,5 +1,6 @@
 #include "BrindleQT.h"
 #include "CDialogAnswerer.h"
+#include "CStorageBar.h"
 #include "CSimBus.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
@@ -49,6 +50,9 @@ private slots:
         QCOMPARE(List()->item(1)->text(), QString("Song 002 -- (Damaged)"));
         QCOMPARE(List()->item(2)->text(), QString("Song 003 -- (0.05  MB)"));
         QCOMPARE(List()->item(1)->icon().cacheKey(), List()->item(5)->icon().cacheKey());
+        QCOMPARE(StorageText(),
+                 QString("Free: 1968 of 1970 blocks, 484.31 MB, 60:11 of mono audio (a damaged "
+                         "slot may own some of these blocks)"));
 
         const QString wav = m_dir.filePath("three.wav");
         List()->setCurrentRow(2);
@@ -70,6 +74,7 @@ private slots:
         QCOMPARE(actions.first(), QString("Delete"));
         QCOMPARE(m_pAnswerer->SeenTexts(), QStringList{"Continue to delete song 'Song 002 -- (Damaged)' ?"});
         QCOMPARE(List()->item(1)->text(), QString("Song 002 -- (Empty)"));
+        QCOMPARE(StorageText(), QString("Free: 1968 of 1970 blocks, 484.31 MB, 60:11 of mono audio"));
         QCOMPARE(ChooseFromSongListMenu(List(), 2, QString()).contains("Delete"), false);
 
         List()->setCurrentRow(5);
@@ -115,6 +120,7 @@ private:
         QVERIFY(m_pAnswerer->WaitForAll());
     }
     QListWidget *List() { return m_pWindow->findChild<QListWidget *>("m_lstSong"); }
+    QString StorageText() { return m_pWindow->findChild<CStorageBar *>("m_storageBar")->Text(); }
     QPushButton *Button(const char *name) { return m_pWindow->findChild<QPushButton *>(name); }
 
     QTemporaryDir m_dir;

@@ -105,6 +105,16 @@ void TestMainWindow::widgetTree_data()
                                  << "groupBox" << QRect(90, 230, 151, 61);
     QTest::newRow("m_lstSong") << "QListWidget"
                                << "song" << QRect(20, 40, 261, 461);
+    QTest::newRow("m_btnExport") << "QPushButton"
+                                 << "groupBox" << QRect(248, 50, 83, 61);
+    QTest::newRow("m_btnImport") << "QPushButton"
+                                 << "groupBox" << QRect(248, 140, 83, 61);
+    QTest::newRow("m_songPanel") << "CSongPanel"
+                                 << "song" << QRect(310, 368, 341, 129);
+    QTest::newRow("m_storageBar") << "CStorageBar"
+                                  << "song" << QRect(20, 506, 631, 22);
+    QTest::newRow("m_btnStop") << "QPushButton"
+                               << "centralWidget" << fromLayout;
     QTest::newRow("groupBox_2") << "QGroupBox"
                                 << "m_tabFirmwareUpdate" << QRect(20, 30, 631, 151);
     QTest::newRow("label_2") << "QLabel"
@@ -163,6 +173,10 @@ void TestMainWindow::texts_data()
                                  << "";
     QTest::newRow("m_editPath") << "text"
                                 << "";
+    QTest::newRow("m_btnImport") << "text" << QString::fromUtf8("Import…");
+    QTest::newRow("m_btnExport") << "text" << QString::fromUtf8("Export…");
+    QTest::newRow("m_btnStop") << "text"
+                               << "Stop";
 }
 
 void TestMainWindow::texts()
@@ -266,8 +280,10 @@ void TestMainWindow::initialState()
     QCOMPARE(m_pWindow->Operation(), int32_t(OP_NONE));
     QCOMPARE(m_pWindow->CurrentRow(), -1);
     QCOMPARE(Widget<QListWidget>("m_lstSong")->count(), 0);
-    for (const char *name : {"m_btnUpload", "m_btnDownload", "m_btnDelete", "m_btnOpen", "m_btnUpdate"})
+    for (const char *name : {"m_btnUpload", "m_btnDownload", "m_btnDelete", "m_btnOpen", "m_btnUpdate",
+                             "m_btnImport", "m_btnExport"})
         QVERIFY2(!Widget<QPushButton>(name)->isEnabled(), name);
+    QVERIFY(Widget<QPushButton>("m_btnStop")->isHidden());
 }
 
 void TestMainWindow::progressEvents_data()
@@ -320,12 +336,16 @@ void TestMainWindow::endOperation()
     m_pWindow->BeginOperation(operation);
     QCOMPARE(m_pWindow->Operation(), operation);
     QVERIFY(pBar->isVisible());
+    QVERIFY(Widget<QPushButton>("m_btnStop")->isVisible());
+    // The bar takes room from the page: the song panel stays in sight.
+    QVERIFY(Widget<QWidget>("song")->rect().contains(Widget<QWidget>("m_songPanel")->geometry()));
     QCOMPARE(pBar->value(), 0);
     QVERIFY(!pTabs->isTabEnabled(disabledPage));
     QVERIFY(pTabs->isTabEnabled(1 - disabledPage));
     m_pWindow->EndOperation();
     QCOMPARE(m_pWindow->Operation(), int32_t(OP_NONE));
     QVERIFY(pBar->isHidden());
+    QVERIFY(Widget<QPushButton>("m_btnStop")->isHidden());
     QVERIFY(pTabs->isTabEnabled(0));
     QVERIFY(pTabs->isTabEnabled(1));
 }

@@ -2,12 +2,16 @@
 #include "CDialogAnswerer.h"
 #include "CLooperSongTable.h"
 #include "CSimBus.h"
+#include "CSongNames.h"
+#include "CWaveformView.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
 #include "WindowTestEnd.h"
 #include "WavBytes.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTimer>
 #include <QProgressBar>
@@ -44,6 +48,20 @@ QVector<qint64> Reference(const QVector<qint64> &x, qint64 s, qint64 t)
 }
 
 const int FORMAT_TAG_AT = 20;
+
+// A one-channel song of 24-bit samples: a tone whose level goes from `from` to `to` of full scale.
+std::vector<uint8_t> ToneSong(uint32_t frames, double from, double to)
+{
+    std::vector<uint8_t> bytes(size_t(frames) * 3);
+    for (uint32_t k = 0; k < frames; ++k) {
+        const double level = from + (to - from) * k / frames;
+        const int32_t sample = int32_t(level * 8388607 * std::sin(k * 0.05));
+        bytes[3 * k] = uint8_t(sample);
+        bytes[3 * k + 1] = uint8_t(sample >> 8);
+        bytes[3 * k + 2] = uint8_t(sample >> 16);
+    }
+    return bytes;
+}
 
 QVector<qint64> Samples24(const uint8_t *bytes, uint32_t frames, uint32_t stride)
 {
@@ -272,7 +290,82 @@ private slots:
                  QByteArray("01 00 01 00 80 bb 00 00 80 32 02 00 03 00 18 00 12 00"));
     }
 
+    // The panel shows the selected song: its facts, and a waveform read in at most 256 requests, the
+    // reads of a row left behind dropped, and a second look read from the cache alone.
+    void panelShowsTheSelectedSong()
+    {
+        m_pDevice =
+            AttachLooperWithSongs(10002, {{0, ToneSong(192000, 0.9, 0.9)}, {3, ToneSong(384000, 0, 0.5)}});
+        m_pAnswerer.reset(new CDialogAnswerer);
+        m_pWindow.reset(new BrindleQT);
+        QCOMPARE(Text("m_lblSongFacts"), QString("0:04.096    576000 bytes (0.55 MB)    3 blocks"));
+        m_pDevice->ClearRequests();
+        m_pWindow->show();
+        QTRY_VERIFY(m_pDevice->Requests().size() >= 20);
+        List()->setCurrentRow(3);
+        const size_t nLeft = m_pDevice->Requests().size();
+        QTRY_VERIFY(Waveform()->HasPeaks());
+        QVERIFY(m_pDevice->Requests().size() - nLeft <= 256);
+        QVERIFY(!Waveform()->PeaksExact());
+        const QImage rising = Waveform()->grab().toImage();
+
+        List()->setCurrentRow(0);
+        QTRY_VERIFY(Waveform()->HasPeaks());
+        const QImage steady = Waveform()->grab().toImage();
+        QVERIFY(steady != rising);
+        List()->setCurrentRow(2);
+        QVERIFY(Text("m_lblSongFacts").isEmpty());
+        QVERIFY(Waveform()->grab().toImage() != steady);
+
+        m_pDevice->ClearRequests();
+        List()->setCurrentRow(3);
+        QVERIFY(Waveform()->HasPeaks());
+        QCOMPARE(Waveform()->grab().toImage(), rising);
+        QTest::qWait(100);
+        QVERIFY(m_pDevice->Requests().empty());
+    }
+
+    // F2 names the song, the name follows it into the next window, a song read whole draws its exact
+    // waveform, and the Delete key deletes the song and its name.
+    void namedSongUploadedAndDeleted()
+    {
+        Start(10002, {{1, 192 * 2000}});
+        m_pWindow->show();
+        QApplication::setActiveWindow(m_pWindow.get());
+        List()->setCurrentRow(1);
+        QTest::keyClick(List(), Qt::Key_F2);
+        auto *pEdit = m_pWindow->findChild<QLineEdit *>("m_editSongName");
+        QVERIFY(pEdit->isVisible());
+        QTest::keyClicks(pEdit, " Bass   line ");
+        QTest::keyClick(pEdit, Qt::Key_Return);
+        QCOMPARE(Text("m_lblSongName"), QString("Bass line"));
+        m_pWindow.reset();
+        m_pWindow.reset(new BrindleQT);
+        m_pWindow->show();
+        QApplication::setActiveWindow(m_pWindow.get());
+        List()->setCurrentRow(1);
+        QCOMPARE(Text("m_lblSongName"), QString("Bass line"));
+
+        m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(m_dir.filePath("take")));
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
+        Button("m_btnUpload")->click();
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QVERIFY(QFile::exists(m_dir.filePath("take.wav")));
+        QVERIFY(Waveform()->PeaksExact());
+
+        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Yes));
+        QApplication::setActiveWindow(m_pWindow.get());
+        QTest::keyClick(List(), Qt::Key_Delete);
+        QVERIFY(m_pAnswerer->WaitForAll());
+        QCOMPARE(List()->item(1)->text(), QString("Song 002 -- (Empty)"));
+        QFile names(CSongNames::DefaultPath());
+        QVERIFY(names.open(QIODevice::ReadOnly));
+        QVERIFY(!names.readAll().contains("Bass line"));
+    }
+
 private:
+    CWaveformView *Waveform() { return m_pWindow->findChild<CWaveformView *>("m_waveform"); }
+    QString Text(const char *name) { return m_pWindow->findChild<QLabel *>(name)->text(); }
     static void AnswerActiveBox(QMessageBox::StandardButton button, QStringList &seen)
     {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());

@@ -47,11 +47,34 @@ private slots:
         QVERIFY(m_pWindow->isVisible());
         QVERIFY(QFileInfo(kept).size() > qint64(SONG_BYTES));
 
+        // Yes quits once the upload has stopped, with no box after the question.
         const QString stopped = m_dir.filePath("stopped.wav");
         RunUpload(
-            stopped, [this] { m_pWindow->close(); }, QMessageBox::Yes, "Cancelled");
-        QVERIFY(QDir(m_dir.path()).entryList(QDir::Files) == QStringList{"kept.wav"});
+            stopped, [this] { m_pWindow->close(); }, QMessageBox::Yes, QString());
         QTRY_VERIFY_WITH_TIMEOUT(!m_pWindow->isVisible(), 5000);
+        QVERIFY(QDir(m_dir.path()).entryList(QDir::Files) == QStringList{"kept.wav"});
+        QCOMPARE(m_pAnswerer->Seen().size(), 2);
+    }
+
+    // The Stop button asks as Escape does; meanwhile every command button is greyed.
+    void stopButtonDuringUpload()
+    {
+        Start();
+        QStringList greyed;
+        RunUpload(
+            m_dir.filePath("stopped.wav"),
+            [this, &greyed] {
+                for (QPushButton *pButton : m_pWindow->findChildren<QPushButton *>())
+                    if (!pButton->isEnabled())
+                        greyed << pButton->objectName();
+                Button("m_btnStop")->click();
+            },
+            QMessageBox::Yes, "Cancelled");
+        greyed.sort();
+        QCOMPARE(greyed, QStringList({"m_btnDelete", "m_btnDownload", "m_btnExport", "m_btnImport",
+                                      "m_btnOpen", "m_btnUpdate", "m_btnUpload"}));
+        QVERIFY(Button("m_btnStop")->isHidden());
+        QVERIFY(Button("m_btnUpload")->isEnabled());
     }
 
     void escapeStopsWithoutQuitting()
@@ -134,13 +157,16 @@ private:
         m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(path));
         if (stop)
             m_pAnswerer->Expect(CDialogAnswerer::Press(answer));
-        m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
+        if (!result.isEmpty())
+            m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
         StopWhenUnderWay(stop);
-        m_pWindow->findChild<QPushButton *>("m_btnUpload")->click();
+        Button("m_btnUpload")->click();
         QVERIFY(m_pAnswerer->WaitForAll());
-        QCOMPARE(m_pAnswerer->SeenTexts().last(), result);
-        QCOMPARE(m_pWindow->Operation(), int32_t(OP_NONE));
+        QCOMPARE(m_pAnswerer->SeenTexts().last(),
+                 result.isEmpty() ? m_pAnswerer->SeenTexts().value(1) : result);
+        QTRY_COMPARE(m_pWindow->Operation(), int32_t(OP_NONE));
     }
+    QPushButton *Button(const char *name) { return m_pWindow->findChild<QPushButton *>(name); }
     QListWidget *List() { return m_pWindow->findChild<QListWidget *>("m_lstSong"); }
 
     QTemporaryDir m_dir;

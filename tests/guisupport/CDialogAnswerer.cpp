@@ -68,7 +68,7 @@ void CDialogAnswerer::Poll()
 {
     QWidget *pDialog = QApplication::activeModalWidget();
     // An answered dialog hides at once; one that stays up (a refused file name) counts as a new one.
-    if (!pDialog || !pDialog->isVisible())
+    if (!pDialog || !pDialog->isVisible() || m_pAccepting)
         return;
     Answer(pDialog);
 }
@@ -128,7 +128,13 @@ void CDialogAnswerer::AnswerFileDialog(QFileDialog *pDialog, const SAnswer &answ
         pName->setText(answer.strPath);
     else
         pDialog->selectFile(answer.strPath);
-    static_cast<QDialog *>(pDialog)->accept();
+    // Confirmed from the event loop rather than inside this poll: a question the dialog asks then
+    // (replace the file?) runs a loop of its own, in which the next polls must answer it.
+    m_pAccepting = pDialog;
+    QTimer::singleShot(0, pDialog, [this, pDialog] {
+        m_pAccepting.clear();
+        static_cast<QDialog *>(pDialog)->accept();
+    });
 }
 
 void CDialogAnswerer::Dismiss(QWidget *pDialog, const QString &strWhy)

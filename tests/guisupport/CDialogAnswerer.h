@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -58,4 +59,6 @@ private:
     QList<SAnswer> m_lstExpected;
     QList<SSeenDialog> m_lstSeen;
     QStringList m_lstFailures;
+    // A file dialog whose answer is about to be confirmed.
+    QPointer<QFileDialog> m_pAccepting;
 };

@@ -9,9 +9,15 @@
 #include "ResultCodes.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
 
 void UseSimulatedLoopersInWindow()
 {
+    // What the window keeps on the computer (names, waveforms, songs) stays in the test's own folder.
+    static QTemporaryDir userFolders;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(userFolders.filePath("data")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(userFolders.filePath("cache")));
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     SetMidiBackend(std::make_shared<CSimulatorBackend>());
     SetMillisecondSource(SimulatedIdleMilliseconds);

@@ -9,7 +9,8 @@
 #include <vector>
 
 // For a test of the window against simulated loopers: Qt's own dialogs (which the answerer can
-// drive), the simulator as the MIDI backend, and a clock on which silence time-outs pass at once.
+// drive), the simulator as the MIDI backend, a clock on which silence time-outs pass at once, and
+// names and caches in a temporary folder of the test program's own.
 void UseSimulatedLoopersInWindow();
 
 // Attaches a simulated looper of the model holding the songs in their slots, stored through a link

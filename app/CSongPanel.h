@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QFrame>
+
+class CWaveformView;
+class QLabel;
+class QLineEdit;
+
+// What the window knows of the selected slot's song: its title and name (double-click the name to
+// change it), its length, size and blocks, and its waveform; for an empty or damaged slot a line
+// that says so and what can be done.
+class CSongPanel : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit CSongPanel(QWidget *parent = nullptr);
+
+    // No slot selected, or no looper.
+    void ShowNothing();
+    // A slot holding a song: `facts` is its length, size and blocks; the waveform comes separately.
+    void ShowSong(const QString &title, const QString &name, const QString &facts);
+    // An empty or damaged slot: `text` in place of the waveform.
+    void ShowSlotText(const QString &title, const QString &text);
+    void SetName(const QString &name);
+    QString Name() const { return m_strName; }
+    // Opens the name for editing (a slot holding a song only).
+    void BeginNameEdit();
+    CWaveformView *Waveform() const { return m_pWaveform; }
+
+signals:
+    // The user confirmed a new name (empty: no name).
+    void NameEdited(const QString &name);
+    // The panel came into view: work that waits for it may go on.
+    void Shown();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void LayOut();
+    void EndNameEdit(bool bKeep);
+    void ShowNameLine();
+
+    QLabel *m_pTitle;
+    QLabel *m_pName;
+    QLineEdit *m_pNameEdit;
+    QLabel *m_pFacts;
+    CWaveformView *m_pWaveform;
+    QString m_strName;
+    bool m_bHasSong;
+    bool m_bEditing;
+};

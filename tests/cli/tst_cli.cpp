@@ -252,9 +252,10 @@ private slots:
             QVERIFY2(std::sqrt(energy / double(samples.size())) > 0.05, qPrintable(slot));
         }
         QCOMPARE(cli.Run({"delete", "2", "--yes"}).exitCode, 0);
-        QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (0.54  MB)\nSong 002 -- (Empty)\n"));
+        const QString drums = "Song 001 -- (0.54  MB)  0:03.999\n";
+        QVERIFY(cli.Run({"list"}).out.startsWith(drums + "Song 002 -- (Empty)\n"));
         QVERIFY(QFile::remove(demoFile));
-        QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (0.54  MB)\nSong 002 -- (0.54  MB)\n"));
+        QVERIFY(cli.Run({"list"}).out.startsWith(drums + "Song 002 -- (0.54  MB)  0:03.999\n"));
         cli.Set("BRINDLE_SIM_FLASH", dir.filePath("flash.bin"));
         QVERIFY(cli.Run({"list"}).out.startsWith("Song 001 -- (Empty)\n"));
     }

@@ -2,9 +2,10 @@
 # Installs what is missing, builds, starts a JACK server for the RtMidi tests and runs every test;
 # then checks the installed files and the Debian package (scripts/check-packaging.sh);
 # then the whole suite once more in an AddressSanitizer + UndefinedBehaviorSanitizer build (clang),
-# the threaded tests (transport, device port, monitor, JACK) in a ThreadSanitizer build; and every
-# fuzz target for a bounded time (BRINDLE_FUZZ_SECONDS each, default 30, side by side). Ends with
-# the time each stage took.
+# the threaded tests (transport, device port, monitor, JACK, playback) in a ThreadSanitizer build;
+# and every fuzz target for a bounded time (BRINDLE_FUZZ_SECONDS each, default 20, side by side).
+# The tests mostly wait on simulated devices, so each suite runs while the next build compiles
+# (at a lower priority). Ends with the time each stage took.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -35,39 +36,57 @@ stage() {
   [ -z "$stage_name" ] || echo "== $stage_name"
 }
 
+# A test suite in the background, its output kept until it is awaited.
+suite_pid=""
+suite_log=""
+start_suite() {
+  suite_log=$(mktemp)
+  "$@" >"$suite_log" 2>&1 &
+  suite_pid=$!
+}
+await_suite() {
+  local status=0
+  wait "$suite_pid" || status=$?
+  cat "$suite_log"
+  rm -f "$suite_log"
+  return $status
+}
+
 start_jack default
+# Under the thread sanitizer a JACK client can take longer than a process cycle, and a cycle it
+# misses loses the MIDI it was to pass on. A synchronous server waits for every client (up to 10 s)
+# before it starts the next cycle, so the JACK test checks the same bytes at a slower pace.
+start_jack brindle-tsan -S -t 10000
 
-stage "build and test"
-scripts/build.sh build
-ctest --test-dir build --output-on-failure -j2 --timeout 600
-
-stage "install, Debian package"
-scripts/check-packaging.sh build
-
-stage "sanitizer build and test"
-CC=clang CXX=clang++ scripts/build.sh build-asan -DBRINDLE_FUZZ=ON -DBRINDLE_BENCHMARKS=OFF
-# Allocation stacks come from the frame-pointer unwinder: the full unwinder on every allocation
-# made the suite five times slower, and the first library frame is enough for the suppressions.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
-ctest --test-dir build-asan --output-on-failure -j2 --timeout 900
-
-stage "thread sanitizer build and test (threaded tests only)"
-tsan_tests=(tst_midilink tst_usbport tst_usbport_sim tst_devicemonitor tst_jack_link)
-CC=clang CXX=clang++ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_TSAN=ON \
-  -DBRINDLE_BENCHMARKS=OFF >/dev/null
-cmake --build build-tsan -j"$(nproc)" --target "${tsan_tests[@]}"
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp
-# Under the sanitizer a JACK client can take longer than a process cycle, and a cycle it misses
-# loses the MIDI it was to pass on. A synchronous server waits for every client (up to 10 s)
-# before it starts the next cycle, so the JACK test checks the same bytes at a slower pace.
-start_jack brindle-tsan -S -t 10000
+tsan_tests=(tst_midilink tst_usbport tst_usbport_sim tst_devicemonitor tst_jack_link)
+
+stage "build"
+scripts/build.sh build
+
+stage "test; install, Debian package; sanitizer build"
+start_suite ctest --test-dir build --output-on-failure -j2 --timeout 600
+scripts/check-packaging.sh build
+# Allocation stacks come from the frame-pointer unwinder: the full unwinder on every allocation
+# made the suite five times slower, and the first library frame is enough for the suppressions.
+CC=clang CXX=clang++ nice -n 10 scripts/build.sh build-asan -DBRINDLE_FUZZ=ON -DBRINDLE_BENCHMARKS=OFF
+await_suite
+
+stage "sanitizer test; thread sanitizer build (threaded tests only)"
+start_suite ctest --test-dir build-asan --output-on-failure -j2 --timeout 900
+CC=clang CXX=clang++ nice -n 10 scripts/build.sh build-tsan -DBRINDLE_TSAN=ON -DBRINDLE_BENCHMARKS=OFF \
+  --target "${tsan_tests[@]}"
+await_suite
+
+stage "thread sanitizer test"
 JACK_DEFAULT_SERVER=brindle-tsan ctest --test-dir build-tsan --output-on-failure -j2 --timeout 600 \
   -R "^($(IFS='|'; echo "${tsan_tests[*]}"))\$"
 
 stage "fuzzing"
-scripts/run-fuzzers.sh build-asan "${BRINDLE_FUZZ_SECONDS:-30}"
+scripts/run-fuzzers.sh build-asan "${BRINDLE_FUZZ_SECONDS:-20}"
 stage ""
 echo "== stage times"
 printf '%s\n' "${stage_times[@]}"

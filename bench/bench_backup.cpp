@@ -113,7 +113,7 @@ void BM_RestoreFullLooper(benchmark::State &state)
     const long start = ResetPeak();
     for (auto _ : state) {
         CSongRestore restore(looper.table, looper.port.Identity(), nullptr);
-        if (!restore.Check(looper.folder.path(), {}, false) || restore.Run() != RESULT_OK)
+        if (!restore.Check(looper.folder.path(), QString(), {}, false) || restore.Run() != RESULT_OK)
             state.SkipWithError(qPrintable(restore.FailureText()));
     }
     ReportMemory(state, start, bytes);

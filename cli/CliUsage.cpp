@@ -23,10 +23,13 @@ const SCliUsage USAGES[] = {
      "save the song of SLOT as .wav, .flac, .aiff or .ogg (default 48000 Hz, 24 bits)"},
     {"play", "play SLOT [--from SECONDS] [--audio-api pulse|alsa|jack] [--audio-device NAME]",
      "play the song of SLOT while it is read; play --list-devices lists the audio outputs"},
-    {"backup", "backup DIR",
-     "copy every song, exact device bytes, into DIR with manifest.json (DIR new, empty or a backup)"},
-    {"restore", "restore DIR [--slots LIST] [--missing] [--yes]",
-     "put the songs of a backup back, verified; LIST is like 1,3-5; --missing: empty slots only"},
+    {"backup", "backup DIR [--full]",
+     "a new snapshot in DIR (new, empty or a backup): exact device bytes, only changed songs read; "
+     "--full reads all"},
+    {"restore", "restore DIR [--snapshot ID] [--slots LIST] [--missing] [--yes]",
+     "put the songs of the newest snapshot (or ID) back, verified; LIST is like 1,3-5; --missing: "
+     "empty slots only"},
+    {"backups", "backups DIR", "list the snapshots of a backup folder: ID, model, songs, what changed"},
     {"delete", "delete SLOT --yes", "delete the song of SLOT"},
     {"repair", "repair SLOT", "bring back the previous song of a slot whose newest record is torn"},
     {"update", "update PACKAGE.dat", "replace the device firmware"},

@@ -72,17 +72,20 @@ bool CBackupFolder::FinishCutMove()
     return MoveToTop(manifest);
 }
 
+// The folders made are synced into their parents: a manifest committed in incoming must stay
+// there after a power cut.
 bool CBackupFolder::OpenIncoming()
 {
     if (!m_work.IsOpen()) {
         m_bMadeWork = !m_top.Exists(BACKUP_WORK_FOLDER);
-        if (!m_work.OpenChild(m_top, BACKUP_WORK_FOLDER, true))
-            return Fail(m_work.ErrorText());
+        if (!m_work.OpenChild(m_top, BACKUP_WORK_FOLDER, true) || !m_top.Sync())
+            return Fail(m_work.IsOpen() ? m_top.ErrorText() : m_work.ErrorText());
     }
     if (!m_history.Open(m_work))
         return Fail(m_history.ErrorText());
-    if (!m_incoming.IsOpen() && !m_incoming.OpenChild(m_work, BACKUP_INCOMING_FOLDER, true))
-        return Fail(m_incoming.ErrorText());
+    if (!m_incoming.IsOpen() &&
+        !(m_incoming.OpenChild(m_work, BACKUP_INCOMING_FOLDER, true) && m_work.Sync()))
+        return Fail(m_incoming.IsOpen() ? m_work.ErrorText() : m_incoming.ErrorText());
     return ClearIncoming();
 }
 

@@ -35,18 +35,19 @@ bool CBackupHistory::Fail(const CSafeFolder &folder)
     return false;
 }
 
-bool CBackupHistory::Open(const CSafeFolder &work)
+bool CBackupHistory::Open(CSafeFolder &work)
 {
     return OpenFolders(work, false);
 }
 
-bool CBackupHistory::Create(const CSafeFolder &work)
+bool CBackupHistory::Create(CSafeFolder &work)
 {
     return OpenFolders(work, true);
 }
 
-bool CBackupHistory::OpenFolders(const CSafeFolder &work, bool create)
+bool CBackupHistory::OpenFolders(CSafeFolder &work, bool create)
 {
+    bool made = false;
     const struct {
         CSafeFolder &folder;
         const char *name;
@@ -59,11 +60,12 @@ bool CBackupHistory::OpenFolders(const CSafeFolder &work, bool create)
         if (!exists && !create)
             continue;
         folder.made = folder.made || !exists;
+        made = made || !exists;
         if (!folder.folder.OpenChild(work, folder.name, create))
             return Fail(folder.folder);
     }
     LoadSnapshots();
-    return true;
+    return !made || work.Sync() || Fail(work);
 }
 
 void CBackupHistory::Close()

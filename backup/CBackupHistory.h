@@ -16,9 +16,9 @@
 class CBackupHistory {
 public:
     // Opens the history of Brindle's work folder, if it has one: missing folders make an empty history.
-    bool Open(const CSafeFolder &work);
-    // Opens it, making the folders that are missing (Discard removes them again while empty).
-    bool Create(const CSafeFolder &work);
+    bool Open(CSafeFolder &work);
+    // Opens it, making the folders that are missing, durably (Discard removes them again while empty).
+    bool Create(CSafeFolder &work);
     void Close();
     bool IsOpen() const { return m_songs.IsOpen(); }
 
@@ -43,7 +43,7 @@ public:
     QString ErrorText() const { return m_strError; }
 
 private:
-    bool OpenFolders(const CSafeFolder &work, bool create);
+    bool OpenFolders(CSafeFolder &work, bool create);
     void LoadSnapshots();
     bool Fail(const CSafeFolder &folder);
 

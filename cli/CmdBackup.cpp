@@ -40,7 +40,7 @@ int RunBackup(const SCliOptions &options)
         std::printf("%s\n", song.file.toUtf8().constData());
     for (const SBackupDamage &damage : backup.Manifest().damaged)
         std::printf("%s\n", CliRowText(table, damage.slot).toUtf8().constData());
-    std::printf("Snapshot %s: %u songs read from the looper, %u already in the backup\n",
+    std::printf("Snapshot %s: %u read from the looper, %u already in the backup\n",
                 backup.Manifest().created.toUtf8().constData(), backup.ReadCount(), backup.KeptCount());
     return backup.Manifest().damaged.empty() ? EXIT_OK : EXIT_FAILED;
 }

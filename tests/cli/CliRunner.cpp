@@ -12,9 +12,9 @@ QString ShellQuoted(QString text)
 CCliRunner::CCliRunner() : m_environment(QProcessEnvironment::systemEnvironment())
 {
     m_environment.insert("BRINDLE_MIDI_API", "simulator");
-    for (const char *name : {"BRINDLE_SIM_MODEL", "BRINDLE_SIM_VERSION", "BRINDLE_SIM_MODE",
-                             "BRINDLE_SIM_DEVICES", "BRINDLE_SIM_FLASH", "BRINDLE_SIM_WIRE",
-                             "BRINDLE_SIM_SIGNAL"})
+    for (const char *name :
+         {"BRINDLE_SIM_MODEL", "BRINDLE_SIM_VERSION", "BRINDLE_SIM_MODE", "BRINDLE_SIM_DEVICES",
+          "BRINDLE_SIM_FLASH", "BRINDLE_SIM_WIRE", "BRINDLE_SIM_SIGNAL"})
         m_environment.remove(name);
     // The tests were written for the one-slot looper; the demo looper is what no variable gives.
     m_environment.insert("BRINDLE_SIM_MODEL", "10003");
@@ -31,6 +31,11 @@ SCliRun CCliRunner::RunOnTerminal(const QStringList &arguments) const
     for (const QString &argument : arguments)
         command.append(ShellQuoted(argument));
     return Execute("script", {"-qec", command.join(' '), "/dev/null"});
+}
+
+SCliRun CCliRunner::RunUnder(const QStringList &wrapper, const QStringList &arguments) const
+{
+    return Execute(wrapper.value(0), wrapper.mid(1) + QStringList{BRINDLE_CLI_PATH} + arguments);
 }
 
 SCliRun CCliRunner::Execute(const QString &program, const QStringList &arguments) const

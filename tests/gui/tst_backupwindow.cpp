@@ -16,8 +16,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// The song list's context menu: a whole backup, a song deleted, the backup restored over the
-// remaining song after one confirmation, and a second backup equal to the first byte for byte.
+// The song list's context menu: a whole backup, a second snapshot that reads nothing again, a song
+// deleted, the first snapshot restored over the remaining song after one confirmation, and a
+// backup into a new folder equal to the first byte for byte.
 class TestBackupWindow : public QObject {
     Q_OBJECT
 
@@ -40,8 +41,11 @@ private slots:
         QCOMPARE(List()->count(), 30);
 
         const QString first = MakeFolder("first");
-        RunMenuAction("Back up all songs\u2026", first, {QMessageBox::Ok});
-        QCOMPARE(m_pAnswerer->SeenTexts().last(), QString("2 songs backed up to %1").arg(first));
+        for (const QString &counts : {"2 read from the looper, 0", "0 read from the looper, 2"}) {
+            RunMenuAction("Back up all songs\u2026", first, {QMessageBox::Ok});
+            QCOMPARE(m_pAnswerer->SeenTexts().last(),
+                     QString("2 songs backed up to %1 (%2 already in the backup)").arg(first, counts));
+        }
         for (auto song = songs.begin(); song != songs.end(); ++song) {
             QFile wav(QDir(first).filePath(QString::asprintf("Song %.3u.wav", song.key() + 1)));
             QVERIFY(wav.open(QIODevice::ReadOnly));
@@ -58,10 +62,15 @@ private slots:
         QVERIFY(m_pAnswerer->WaitForAll());
         QCOMPARE(List()->item(3)->text(), QString("Song 004 -- (Empty)"));
 
-        RunMenuAction("Restore from backup\u2026", first, {QMessageBox::Yes, QMessageBox::Ok});
-        QCOMPARE(m_pAnswerer->Seen().value(1).strTitle, QString("Restore warning"));
+        // Two snapshots: the newest comes first and is chosen; the first one is restored.
+        RunMenuAction("Restore from backup\u2026", first, {QMessageBox::Yes, QMessageBox::Ok}, 1);
+        const CDialogAnswerer::SSeenDialog choice = m_pAnswerer->Seen().value(1);
+        QVERIFY(choice.lstItems.size() == 2 && choice.strText == choice.lstItems[0]);
+        QVERIFY(choice.lstItems[0].endsWith("2 songs  no change") &&
+                choice.lstItems[1].endsWith("first snapshot"));
+        QCOMPARE(m_pAnswerer->Seen().value(2).strTitle, QString("Restore warning"));
         QCOMPARE(
-            m_pAnswerer->SeenTexts().mid(1),
+            m_pAnswerer->SeenTexts().mid(2),
             (QStringList{"Restoring replaces the songs in these slots:\nSong 001 -- (0.16  MB)\nContinue?",
                          QString("2 songs restored from %1").arg(first)}));
         QCOMPARE(List()->item(3)->text(), QString("Song 004 -- (0.38  MB)"));
@@ -83,10 +92,12 @@ private slots:
 
 private:
     void RunMenuAction(const QString &text, const QString &folder,
-                       const QList<QMessageBox::StandardButton> &buttons)
+                       const QList<QMessageBox::StandardButton> &buttons, int snapshot = -1)
     {
         m_pAnswerer->Reset();
         m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(folder));
+        if (snapshot >= 0)
+            m_pAnswerer->Expect(CDialogAnswerer::ChooseItem(snapshot));
         for (const QMessageBox::StandardButton button : buttons)
             m_pAnswerer->Expect(CDialogAnswerer::Press(button));
         QVERIFY2(ChooseFromSongListMenu(List(), 0, text).contains(text), qPrintable(text));

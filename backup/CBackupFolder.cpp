@@ -186,12 +186,14 @@ bool CBackupFolder::WriteManifest(const SBackupManifest &manifest)
 bool CBackupFolder::MoveToTop(const SBackupManifest &manifest)
 {
     std::vector<QString> moved;
+    m_bMoving = true;
     const bool topCleared = KeepTopSnapshot() &&
                             ((m_top.Remove(BACKUP_MANIFEST_NAME) && m_top.Sync()) || Fail(m_top.ErrorText()));
     if (!topCleared || !TakeReplacedSongs(manifest) || !MoveNewSongs(manifest, moved) || !MoveManifest())
         return MoveCut(m_strFailure);
     m_newest = manifest;
     m_bHasNewest = true;
+    m_bMoving = false;
     RemoveDuplicates(moved);
     m_incoming.Close();
     m_work.RemoveFolder(BACKUP_INCOMING_FOLDER);
@@ -270,12 +272,12 @@ bool CBackupFolder::MoveCut(const QString &text)
 void CBackupFolder::Discard()
 {
     const QString failure = m_strFailure;
-    if (m_incoming.IsOpen()) {
+    if (m_incoming.IsOpen() && !m_bMoving) {
         ClearIncoming();
         m_incoming.Close();
         m_work.RemoveFolder(BACKUP_INCOMING_FOLDER);
     }
-    if (m_work.IsOpen())
+    if (m_work.IsOpen() && !m_bMoving)
         m_history.Discard(m_work);
     if (m_bMadeWork)
         m_top.RemoveFolder(BACKUP_WORK_FOLDER);

@@ -34,7 +34,8 @@ public:
     // before the commit, the folder is as it was (Discard); after it, the new backup is complete
     // in the folder and the text says so.
     bool Commit(const SBackupManifest &manifest);
-    // Removes what this backup wrote, and the folders it made.
+    // Removes what this backup wrote, and the folders it made; a backup committed in incoming (one
+    // whose move to the top began, even a cut one this backup went on with) stays.
     void Discard();
 
     QString FailureText() const { return m_strFailure; }
@@ -62,6 +63,8 @@ private:
     bool m_bMadeTop = false;
     bool m_bMadeWork = false;
     bool m_bHasNewest = false;
+    // A committed backup is on its way to the top: nothing in incoming or the history may go.
+    bool m_bMoving = false;
     SBackupManifest m_newest;
     QString m_strFailure;
 };

@@ -12,9 +12,9 @@ QString ShellQuoted(QString text)
 CCliRunner::CCliRunner() : m_environment(QProcessEnvironment::systemEnvironment())
 {
     m_environment.insert("BRINDLE_MIDI_API", "simulator");
-    for (const char *name :
-         {"BRINDLE_SIM_MODEL", "BRINDLE_SIM_VERSION", "BRINDLE_SIM_MODE", "BRINDLE_SIM_DEVICES",
-          "BRINDLE_SIM_FLASH", "BRINDLE_SIM_WIRE", "BRINDLE_SIM_SIGNAL"})
+    for (const char *name : {"BRINDLE_SIM_MODEL", "BRINDLE_SIM_VERSION", "BRINDLE_SIM_MODE",
+                             "BRINDLE_SIM_DEVICES", "BRINDLE_SIM_FLASH", "BRINDLE_SIM_WIRE",
+                             "BRINDLE_SIM_SIGNAL"})
         m_environment.remove(name);
     // The tests were written for the one-slot looper; the demo looper is what no variable gives.
     m_environment.insert("BRINDLE_SIM_MODEL", "10003");

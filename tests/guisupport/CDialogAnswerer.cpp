@@ -84,13 +84,8 @@ void CDialogAnswerer::Answer(QWidget *pDialog)
     auto *pFileDialog = qobject_cast<QFileDialog *>(pDialog);
     auto *pBox = qobject_cast<QMessageBox *>(pDialog);
     auto *pList = qobject_cast<QInputDialog *>(pDialog);
-    SSeenDialog seen{pDialog->windowTitle(), QString(),
-                     QStringList(),          QString(),
-                     QMessageBox::NoButton,  pDialog->parentWidget() != nullptr};
-    if (pList) {
-        seen.strText = pList->textValue();
-        seen.lstItems = pList->comboBoxItems();
-    }
+    SSeenDialog seen{pDialog->windowTitle(), pList ? pList->textValue() : QString(), QString(),
+                     QMessageBox::NoButton, pDialog->parentWidget() != nullptr};
     if (pBox) {
         seen.strText = pBox->text();
         seen.nButtons = pBox->standardButtons();

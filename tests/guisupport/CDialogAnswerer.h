@@ -21,7 +21,7 @@ public:
         EKind nKind;
         QMessageBox::StandardButton nButton;
         QString strPath;
-        // For CHOOSE_ITEM: the item of a list dialog to choose, from 0.
+        // For CHOOSE_ITEM: the item of a list dialog, from 0.
         int nItem = 0;
     };
     struct SSeenDialog {
@@ -29,8 +29,6 @@ public:
         // A message box's text; for a file dialog the name in its file name field; for a list
         // dialog the item chosen when it appeared.
         QString strText;
-        // For a list dialog: its items.
-        QStringList lstItems;
         // For a file dialog: the directory it opened in.
         QString strDirectory;
         // For a message box: the buttons it offered.

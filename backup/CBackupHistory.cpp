@@ -15,19 +15,19 @@ bool OlderThan(const SBackupManifest &first, const SBackupManifest &second)
 {
     return first.created < second.created;
 }
-} // namespace
 
+// The file name under which the manifest of a snapshot made at `created` is kept, without ".json":
+// the time without its colons, which some file systems refuse.
 QString SnapshotFileStem(const QString &created)
 {
     QString stem;
     for (const QChar character : created) {
-        if (character.isLetterOrNumber() && character.unicode() < 128)
-            stem += character;
-        else if (character == '-')
+        if ((character.isLetterOrNumber() && character.unicode() < 128) || character == '-')
             stem += character;
     }
     return stem.isEmpty() ? QStringLiteral("snapshot") : stem;
 }
+} // namespace
 
 bool CBackupHistory::Fail(const CSafeFolder &folder)
 {

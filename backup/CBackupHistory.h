@@ -55,7 +55,3 @@ private:
     bool m_bMadeSongs = false;
     QString m_strError;
 };
-
-// The file name under which the manifest of a snapshot created at `created` is kept, without
-// ".json": the time without its colons, which some file systems refuse.
-QString SnapshotFileStem(const QString &created);

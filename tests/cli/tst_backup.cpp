@@ -433,18 +433,16 @@ private slots:
         QCOMPARE(cli.Run({"name", "1"}).out, QString("Drum loop\n"));
     }
 
-    // A backup cut at any point keeps every snapshot readable and the newest whole: stopped by a
-    // signal at a request, ended before any change it makes to the folder (as a power cut ends it,
-    // each earlier change synced), or refused one of them for want of space. The next backup then
-    // completes, a cut move included.
+    // A backup cut at any point keeps every snapshot readable: stopped by a signal at a request, ended
+    // before any change of the folder (as a power cut, each earlier change synced), or refused one for
+    // want of space. The next backup then completes, a cut move included.
     void cutBackupsKeepEverySnapshot()
     {
         const QString flash = m_dir.filePath("cut.flash");
         QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG,
                                        {{0, Pattern(192 * 900, 4)}, {1, Pattern(192 * 200, 5)}}));
         CCliRunner cli = Cli(flash, PULSE_RIG);
-        const QString start = m_dir.filePath("cut-start");
-        const QString folder = m_dir.filePath("cut");
+        const QString start = m_dir.filePath("cut-start"), folder = m_dir.filePath("cut");
         QCOMPARE(cli.Run({"backup", start}).exitCode, 0);
         QCOMPARE(cli.Run({"download", start + "/Song 001.wav", "2", "--yes"}).exitCode, 0);
         const auto reset = [&] {

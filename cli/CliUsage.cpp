@@ -24,11 +24,9 @@ const SCliUsage USAGES[] = {
     {"play", "play SLOT [--from SECONDS] [--audio-api pulse|alsa|jack] [--audio-device NAME]",
      "play the song of SLOT while it is read; play --list-devices lists the audio outputs"},
     {"backup", "backup DIR [--full]",
-     "a new snapshot in DIR (new, empty or a backup): exact device bytes, only changed songs read; "
-     "--full reads all"},
+     "a new snapshot of every song in DIR, exact device bytes; only changed songs are read (--full: all)"},
     {"restore", "restore DIR [--snapshot ID] [--slots LIST] [--missing] [--yes]",
-     "put the songs of the newest snapshot (or ID) back, verified; LIST is like 1,3-5; --missing: "
-     "empty slots only"},
+     "put the songs of the newest snapshot (or ID) back, verified; LIST like 1,3-5; --missing: empty slots"},
     {"backups", "backups DIR", "list the snapshots of a backup folder: ID, model, songs, what changed"},
     {"delete", "delete SLOT --yes", "delete the song of SLOT"},
     {"repair", "repair SLOT", "bring back the previous song of a slot whose newest record is torn"},

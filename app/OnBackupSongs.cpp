@@ -1,6 +1,7 @@
 #include "BrindleQT.h"
 #include "CSongBackup.h"
 #include "CWindowBackupProgress.h"
+#include "CSongInfoKeeper.h"
 #include "Messages.h"
 #include "ui_BrindleQT.h"
 
@@ -10,7 +11,11 @@ QString BackupReport(int32_t nResult, const CSongBackup &backup, const QString &
     if (nResult != RESULT_OK)
         return nResult == RESULT_CANCELLED ? ResultText(nResult) : backup.FailureText();
     QString strText =
-        QStringLiteral("%1 songs backed up to %2").arg(backup.Manifest().songs.size()).arg(strFolder);
+        QStringLiteral("%1 songs backed up to %2 (%3 read from the looper, %4 already in the backup)")
+            .arg(backup.Manifest().songs.size())
+            .arg(strFolder)
+            .arg(backup.ReadCount())
+            .arg(backup.KeptCount());
     for (const SBackupDamage &damage : backup.Manifest().damaged)
         strText += QStringLiteral("\nSong %1 not backed up: damaged (%2)")
                        .arg(damage.slot + 1, 3, 10, QChar('0'))
@@ -20,7 +25,7 @@ QString BackupReport(int32_t nResult, const CSongBackup &backup, const QString &
 } // namespace
 
 // Every slot is loaded on its own for the backup, so that a damaged one keeps none of the others
-// out of it.
+// out of it. Only the songs that changed since the folder's newest snapshot are read.
 void BrindleQT::OnBackupSongs()
 {
     if (m_nOperation != OP_NONE || m_pUSBPort->State() != LINK_NORMAL)
@@ -31,7 +36,7 @@ void BrindleQT::OnBackupSongs()
     const int32_t nRow = m_nCurRow;
     BeginOperation(OP_BACKUP);
     CWindowBackupProgress progress(*ui->progressBar, *this);
-    CSongBackup backup(m_songTable, m_pUSBPort->Identity(), &progress);
+    CSongBackup backup(m_songTable, m_pUSBPort->Identity(), &progress, &m_pSongInfo->Names());
     ReloadSongTable();
     const int32_t nResult = backup.Run(strFolder);
     ReloadSongTable();

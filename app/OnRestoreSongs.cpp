@@ -1,7 +1,9 @@
 #include "BrindleQT.h"
 #include "CSongRestore.h"
 #include "CWindowBackupProgress.h"
+#include "CSongInfoKeeper.h"
 #include "Messages.h"
+#include "SnapshotChoice.h"
 #include "ui_BrindleQT.h"
 
 #include <QMessageBox>
@@ -27,21 +29,23 @@ bool BrindleQT::ConfirmRestore(const std::vector<uint32_t> &occupied)
                                     QMessageBox::NoButton) == QMessageBox::Yes;
 }
 
-// Everything is checked before the looper is touched; each restored song is read back.
+// The newest snapshot of the folder, or the one the user picks when it holds more. Everything is
+// checked before the looper is touched; each restored song is read back, and gets its name back.
 void BrindleQT::OnRestoreSongs()
 {
     if (m_nOperation != OP_NONE || m_pUSBPort->State() != LINK_NORMAL)
         return;
     const QString strFolder = ChooseBackupFolder(QStringLiteral("Restore from backup"));
-    if (strFolder.isEmpty())
+    QString strSnapshot;
+    if (strFolder.isEmpty() || !AskSnapshot(this, strFolder, strSnapshot))
         return;
     const int32_t nRow = m_nCurRow;
     BeginOperation(OP_RESTORE);
     CWindowBackupProgress progress(*ui->progressBar, *this);
-    CSongRestore restore(m_songTable, m_pUSBPort->Identity(), &progress);
+    CSongRestore restore(m_songTable, m_pUSBPort->Identity(), &progress, &m_pSongInfo->Names());
     ReloadSongTable();
     QString strReport;
-    if (!restore.Check(strFolder, {}, false))
+    if (!restore.Check(strFolder, strSnapshot, {}, false))
         strReport = restore.FailureText();
     else if (ConfirmRestore(restore.OccupiedSlots()))
         strReport = RestoreReport(restore.Run(), restore, strFolder);

@@ -23,8 +23,16 @@ QByteArray Quoted(const QString &text)
 
 QByteArray SongJson(const SBackupSong &song)
 {
-    return "{\"slot\": " + QByteArray::number(song.slot + 1) + ", \"file\": " + Quoted(song.file) +
-           ", \"bytes\": " + QByteArray::number(song.bytes) + ", \"sha256\": " + Quoted(song.sha256) + "}";
+    QByteArray json = "{\"slot\": " + QByteArray::number(song.slot + 1) + ", \"file\": " + Quoted(song.file) +
+                      ", \"bytes\": " + QByteArray::number(song.bytes) +
+                      ", \"sha256\": " + Quoted(song.sha256);
+    if (song.fatPage >= 0)
+        json += ", \"fatPage\": " + QByteArray::number(song.fatPage);
+    if (!song.recordSha256.isEmpty())
+        json += ", \"recordSha256\": " + Quoted(song.recordSha256);
+    if (!song.name.isEmpty())
+        json += ", \"name\": " + Quoted(song.name);
+    return json + "}";
 }
 
 QByteArray DamageJson(const SBackupDamage &damage)
@@ -74,6 +82,20 @@ bool IsSha256(const QString &text)
            });
 }
 
+// What an older backup left out stays unknown; what it gives must make sense.
+bool ReadOptionalFields(const QJsonObject &object, SBackupSong &song, QString &reason)
+{
+    uint32_t page = 0;
+    song.recordSha256 = object.value("recordSha256").toString().toLower();
+    song.name = object.value("name").toString();
+    if (object.contains("fatPage") && !(ReadCount(object.value("fatPage"), page) && page <= INT32_MAX))
+        reason = QStringLiteral("\"fatPage\" is not a page number");
+    else if (object.contains("recordSha256") && !IsSha256(song.recordSha256))
+        reason = QStringLiteral("\"recordSha256\" is not 64 hexadecimal digits");
+    song.fatPage = object.contains("fatPage") ? int32_t(page) : -1;
+    return reason.isEmpty();
+}
+
 bool ReadSong(const QJsonValue &value, SBackupSong &song, QString &reason)
 {
     const QJsonObject object = value.toObject();
@@ -88,7 +110,7 @@ bool ReadSong(const QJsonValue &value, SBackupSong &song, QString &reason)
             QStringLiteral("\"file\" \"%1\" is not the name of a file in the backup folder").arg(song.file);
     else if (!IsSha256(song.sha256))
         reason = QStringLiteral("\"sha256\" is not 64 hexadecimal digits");
-    return reason.isEmpty();
+    return reason.isEmpty() && ReadOptionalFields(object, song, reason);
 }
 
 bool ReadDamage(const QJsonValue &value, SBackupDamage &damage, QString &reason)

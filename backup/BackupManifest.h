@@ -7,13 +7,20 @@
 #include <vector>
 
 // manifest.json of a backup folder: what was backed up from which looper, and the SHA-256 of
-// every song's bytes. Slots count from 0 here; the file counts them from 1, as the song list shows
-// them ("slot": 3 is Song 003).
+// every song's bytes. Optional fields (the song's record and name) are left out when unknown;
+// readers of version 1 ignore them. Slots count from 0 here; the file counts them from 1, as the song list
+// shows them ("slot": 3 is Song 003).
 struct SBackupSong {
     uint32_t slot = 0;
     QString file;
     uint32_t bytes = 0;
     QString sha256;
+    // Optional: the FAT page of the song's record and the SHA-256 of the record's bytes, so that
+    // the next backup can tell the song unchanged; -1 and empty when the manifest does not say.
+    int32_t fatPage = -1;
+    QString recordSha256;
+    // Optional: the song's name on the computer that made the backup.
+    QString name;
 };
 
 struct SBackupDamage {

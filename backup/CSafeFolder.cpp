@@ -1,5 +1,6 @@
 #include "CSafeFolder.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 
@@ -167,24 +168,77 @@ bool CSafeFolder::RegularFileSize(const QString &name, qint64 &size)
     return true;
 }
 
-// Opened without waiting, so that a FIFO put there since the size was taken cannot block.
+// Opened without waiting, so that a FIFO put there since the size was taken cannot block. A size
+// below 0 takes the file as it is.
+int CSafeFolder::OpenRegular(const QString &name, qint64 size, int flags)
+{
+    const int fd =
+        ::openat(m_nFd, Native(name).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags);
+    if (fd < 0) {
+        Fail(name, errno);
+        return -1;
+    }
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (size < 0 || info.st_size == size))
+        return fd;
+    ::close(fd);
+    Fail(name, QStringLiteral("it changed while it was read"));
+    return -1;
+}
+
 bool CSafeFolder::ReadFile(const QString &name, qint64 size, QByteArray &bytes)
 {
-    const int fd = ::openat(m_nFd, Native(name).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    return ReadPart(name, size, 0, size, bytes);
+}
+
+bool CSafeFolder::ReadPart(const QString &name, qint64 size, qint64 offset, qint64 length, QByteArray &bytes)
+{
+    bytes.clear();
+    if (offset < 0 || length < 0 || offset + length > size)
+        return Fail(name, QStringLiteral("it is shorter than it should be"));
+    const int fd = OpenRegular(name, size, 0);
     if (fd < 0)
-        return Fail(name, errno);
-    struct stat info;
-    const bool unchanged = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == size;
-    bytes.resize(unchanged ? int(size) : 0);
-    const bool whole = unchanged && ReadAll(fd, bytes.data(), size);
+        return false;
+    bytes.resize(int(length));
+    const bool whole = ::lseek(fd, offset, SEEK_SET) == offset && ReadAll(fd, bytes.data(), length);
     const int error = errno;
     ::close(fd);
     if (whole)
         return true;
     bytes.clear();
     // A read that ends early (errno 0) means the file was cut short meanwhile.
-    return Fail(name, unchanged && error ? QString::fromLocal8Bit(std::strerror(error))
-                                         : QStringLiteral("it changed while it was read"));
+    return Fail(name, error ? QString::fromLocal8Bit(std::strerror(error))
+                            : QStringLiteral("it changed while it was read"));
+}
+
+bool CSafeFolder::HashFile(const QString &name, qint64 offset, QString &sha256)
+{
+    const int fd = OpenRegular(name, -1, O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QByteArray chunk(int(CHUNK_BYTES), '\0');
+    bool ok = ::lseek(fd, offset, SEEK_SET) == offset;
+    while (ok) {
+        const ssize_t got = ::read(fd, chunk.data(), size_t(chunk.size()));
+        if (got == 0)
+            break;
+        if (got > 0)
+            hash.addData(chunk.constData(), int(got));
+        else
+            ok = errno == EINTR;
+    }
+    const int error = errno;
+    ::close(fd);
+    sha256 = QString::fromLatin1(hash.result().toHex());
+    return ok || Fail(name, error);
+}
+
+bool CSafeFolder::IsRegularFile(const QString &name) const
+{
+    struct stat info;
+    return ::fstatat(m_nFd, Native(name).constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(info.st_mode);
 }
 
 bool CSafeFolder::Move(const QString &name, const CSafeFolder &to, const QString &newName)

@@ -37,6 +37,12 @@ public:
     bool RegularFileSize(const QString &name, qint64 &size);
     // Reads the regular file at name, which must still be `size` bytes long.
     bool ReadFile(const QString &name, qint64 size, QByteArray &bytes);
+    // Reads `length` bytes from `offset` of the regular file at name, which must be `size` bytes long.
+    bool ReadPart(const QString &name, qint64 size, qint64 offset, qint64 length, QByteArray &bytes);
+    // Lower-case hex SHA-256 of what the regular file at name (not a link) holds from `offset` on.
+    bool HashFile(const QString &name, qint64 offset, QString &sha256);
+    // Whether a regular file (not a link to one) lies at name.
+    bool IsRegularFile(const QString &name) const;
     // Moves name to newName in folder `to` on the same file system, replacing what lies there.
     bool Move(const QString &name, const CSafeFolder &to, const QString &newName);
     // Removes the file or link at name; one that is not there is no failure.
@@ -48,6 +54,8 @@ public:
     QString ErrorText() const { return m_strError; }
 
 private:
+    // Opens the regular file at name for reading without waiting; -1 with the failure noted.
+    int OpenRegular(const QString &name, qint64 size, int flags);
     bool Fail(const QString &name, int error);
     bool Fail(const QString &name, const QString &reason);
 

@@ -2,10 +2,12 @@
 
 #include "CBackupObserver.h"
 #include "CLooperSongTable.h"
+#include "CSongNames.h"
 #include "CUSBPort.h"
 #include "CancelRequest.h"
 #include "DamagedSlots.h"
 #include "Messages.h"
+#include "SSongIdentity.h"
 #include "SongFiles.h"
 #include "SongVerify.h"
 #include "StorageUse.h"
@@ -34,8 +36,9 @@ const uint8_t *SongBytes(const QByteArray &file)
 }
 } // namespace
 
-CSongRestore::CSongRestore(CLooperSongTable &table, const DeviceIdentity &identity, CBackupObserver *observer)
-    : m_table(table), m_identity(identity), m_pObserver(observer)
+CSongRestore::CSongRestore(CLooperSongTable &table, const DeviceIdentity &identity, CBackupObserver *observer,
+                           CSongNames *names)
+    : m_table(table), m_identity(identity), m_pObserver(observer), m_pNames(names)
 {
 }
 
@@ -51,12 +54,13 @@ int32_t CSongRestore::Fail(int32_t result, const QString &text)
     return result;
 }
 
-bool CSongRestore::Check(const QString &folder, const std::vector<uint32_t> &chosenSlots, bool missingOnly)
+bool CSongRestore::Check(const QString &folder, const QString &snapshotId,
+                         const std::vector<uint32_t> &chosenSlots, bool missingOnly)
 {
     m_songs.clear();
     m_nRestored = 0;
-    if (!m_folder.OpenForRestore(folder, m_manifest))
-        return Fail(m_folder.FailureText());
+    if (!m_backup.Open(folder) || !m_backup.Select(snapshotId, m_manifest))
+        return Fail(m_backup.FailureText());
     if (!FromThisModel() || !ChooseSongs(chosenSlots, missingOnly))
         return false;
     const QString refusal = DamagedSlotRefusal(m_table);
@@ -147,16 +151,11 @@ bool CSongRestore::RoomForSongs()
 // The file must hold exactly the bytes the manifest vouches for; its size is known before it is read.
 bool CSongRestore::LoadSong(const SBackupSong &song, QByteArray &file)
 {
-    if (!m_folder.ReadSong(song.file, SONG_WAVE_HEADER_SIZE + qint64(song.bytes), file))
-        return Fail(m_folder.FailureText());
-    const QString path = m_folder.SongPath(song.file);
+    if (!m_backup.ReadSong(song, file))
+        return Fail(m_backup.FailureText());
     QString reason;
-    if (!IsSongWave(file, m_table.Geometry(), reason))
-        return Fail(QStringLiteral("%1: %2").arg(path, reason));
-    if (Sha256Hex(SongBytes(file), song.bytes) != song.sha256)
-        return Fail(QStringLiteral("%1 does not hold the song the manifest describes (its SHA-256 differs)")
-                        .arg(path));
-    return true;
+    return IsSongWave(file, m_table.Geometry(), reason) ||
+           Fail(QStringLiteral("%1: %2").arg(m_backup.SongPath(), reason));
 }
 
 std::vector<uint32_t> CSongRestore::OccupiedSlots() const
@@ -223,5 +222,15 @@ int32_t CSongRestore::VerifySong(const SBackupSong &song, const uint8_t *bytes)
                         .arg(song.slot + 1)
                         .arg(m_table.Store(song.slot)->GetSize())
                         .arg(song.bytes));
+    GiveNameBack(song);
     return RESULT_OK;
+}
+
+// The restored song has a record of its own, so its name goes under its new identity. A name that
+// cannot be saved leaves the song restored, unnamed.
+void CSongRestore::GiveNameBack(const SBackupSong &song)
+{
+    QString errorText;
+    if (m_pNames && !song.name.isEmpty())
+        m_pNames->SetName(SongIdentityOf(m_table, m_identity.productId, song.slot), song.name, errorText);
 }

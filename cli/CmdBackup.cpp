@@ -12,11 +12,13 @@
 
 namespace {
 // Copies every song, exactly as the device stores it, into a new or empty folder or one that holds
-// a backup; damaged slots are listed and fail the command once every other song is saved.
+// a backup, as its newest snapshot; only the songs that changed since the folder's newest snapshot
+// are read (all of them with --full). Damaged slots are listed and fail the command once every
+// other song is saved.
 int RunBackup(const SCliOptions &options)
 {
     if (options.arguments.size() != 1) {
-        std::fprintf(stderr, "usage: brindle-cli backup DIR\n");
+        std::fprintf(stderr, "usage: brindle-cli backup DIR [--full]\n");
         return EXIT_USAGE;
     }
     CCliLooper looper;
@@ -25,8 +27,8 @@ int RunBackup(const SCliOptions &options)
         return status;
     CBackupTerminalProgress progress(options.quiet);
     CLooperSongTable &table = looper.Table();
-    CSongBackup backup(table, looper.Port().Identity(), &progress);
-    const int32_t result = backup.Run(options.arguments[0]);
+    CSongBackup backup(table, looper.Port().Identity(), &progress, &looper.SongInfo().Names());
+    const int32_t result = backup.Run(options.arguments[0], options.full);
     progress.End();
     if (result == RESULT_CANCELLED)
         return CancelledExit();
@@ -38,6 +40,8 @@ int RunBackup(const SCliOptions &options)
         std::printf("%s\n", song.file.toUtf8().constData());
     for (const SBackupDamage &damage : backup.Manifest().damaged)
         std::printf("%s\n", CliRowText(table, damage.slot).toUtf8().constData());
+    std::printf("Snapshot %s: %u read from the looper, %u already in the backup\n",
+                backup.Manifest().created.toUtf8().constData(), backup.ReadCount(), backup.KeptCount());
     return backup.Manifest().damaged.empty() ? EXIT_OK : EXIT_FAILED;
 }
 } // namespace

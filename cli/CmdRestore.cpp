@@ -19,7 +19,8 @@ bool UsageRight(const SCliOptions &options)
         std::fprintf(stderr, "brindle-cli: --slots needs a list of slots such as 1,3-5\n");
     else if (options.arguments.size() == 1)
         return true;
-    std::fprintf(stderr, "usage: brindle-cli restore DIR [--slots LIST] [--missing] [--yes]\n");
+    std::fprintf(stderr,
+                 "usage: brindle-cli restore DIR [--snapshot ID] [--slots LIST] [--missing] [--yes]\n");
     return false;
 }
 
@@ -75,8 +76,9 @@ int RestoreEnd(const CLooperSongTable &table, const CSongRestore &restore, int32
     return EXIT_FAILED;
 }
 
-// Puts the songs of a backup folder back into their slots, byte for byte, each read back and
-// compared; everything is checked before the device is touched.
+// Puts the songs of a backup folder's newest snapshot, or of the one --snapshot names, back into
+// their slots, byte for byte, each read back and compared, with their names; everything is checked
+// before the device is touched.
 int RunRestore(const SCliOptions &options)
 {
     if (!UsageRight(options))
@@ -90,8 +92,8 @@ int RunRestore(const SCliOptions &options)
     if (!ChosenSlots(options, table.StoreCount(), chosenSlots))
         return EXIT_USAGE;
     CBackupTerminalProgress progress(options.quiet);
-    CSongRestore restore(table, looper.Port().Identity(), &progress);
-    if (!restore.Check(options.arguments[0], chosenSlots, options.missing)) {
+    CSongRestore restore(table, looper.Port().Identity(), &progress, &looper.SongInfo().Names());
+    if (!restore.Check(options.arguments[0], options.snapshot, chosenSlots, options.missing)) {
         std::fprintf(stderr, "brindle-cli: %s\n", restore.FailureText().toUtf8().constData());
         return EXIT_FAILED;
     }

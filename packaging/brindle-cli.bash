@@ -5,7 +5,7 @@ _brindle_cli()
     local cur prev words cword
     _init_completion || return
 
-    local commands="ports info list name upload download delete update inspect backup restore import export play repair help"
+    local commands="ports info list name upload download delete update inspect backup backups restore import export play repair help"
     local audio='wav|flac|aif|aiff|aifc|ogg|oga|opus|mp3'
 
     case $prev in
@@ -15,7 +15,7 @@ _brindle_cli()
         --audio-api)
             COMPREPLY=($(compgen -W "pulse alsa jack" -- "$cur"))
             return ;;
-        --port | --in | --out | --slots | --rate | --from | --audio-device)
+        --port | --in | --out | --slots | --snapshot | --rate | --from | --audio-device)
             return ;;
         --channel)
             COMPREPLY=($(compgen -W "left right mix" -- "$cur"))
@@ -29,7 +29,7 @@ _brindle_cli()
     local i command="" arguments=0
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            --api | --port | --in | --out | --slots | --channel | --rate | --bits | --from | --audio-api | --audio-device) ((i++)) ;;
+            --api | --port | --in | --out | --slots | --snapshot | --channel | --rate | --bits | --from | --audio-api | --audio-device) ((i++)) ;;
             -*) ;;
             *) if [[ -z $command ]]; then command=${words[i]}; else ((arguments++)); fi ;;
         esac
@@ -40,7 +40,8 @@ _brindle_cli()
         case $command in
             download) options+=" --yes --verify" ;;
             delete) options+=" --yes" ;;
-            restore) options+=" --slots --yes" ;;
+            backup) options+=" --full" ;;
+            restore) options+=" --snapshot --slots --missing --yes" ;;
             import) options+=" --yes --channel --verify" ;;
             export) options+=" --rate --bits" ;;
             play) options+=" --from --audio-api --audio-device --list-devices" ;;
@@ -55,7 +56,7 @@ _brindle_cli()
         upload) ((arguments == 1)) && _filedir wav ;;
         download) ((arguments == 0)) && _filedir wav ;;
         update | inspect) ((arguments == 0)) && _filedir dat ;;
-        backup | restore) ((arguments == 0)) && _filedir -d ;;
+        backup | backups | restore) ((arguments == 0)) && _filedir -d ;;
         import) ((arguments == 0)) && _filedir "$audio" ;;
         export) ((arguments == 1)) && _filedir "$audio" ;;
     esac

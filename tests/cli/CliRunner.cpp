@@ -33,6 +33,11 @@ SCliRun CCliRunner::RunOnTerminal(const QStringList &arguments) const
     return Execute("script", {"-qec", command.join(' '), "/dev/null"});
 }
 
+SCliRun CCliRunner::RunUnder(const QStringList &wrapper, const QStringList &arguments) const
+{
+    return Execute(wrapper.value(0), wrapper.mid(1) + QStringList{BRINDLE_CLI_PATH} + arguments);
+}
+
 SCliRun CCliRunner::Execute(const QString &program, const QStringList &arguments) const
 {
     QProcess process;

@@ -20,6 +20,8 @@ public:
     // With stdout and stderr on one terminal (through script(1)), where progress lines show;
     // everything the terminal received is in out.
     SCliRun RunOnTerminal(const QStringList &arguments) const;
+    // Under another program, such as strace: `wrapper` is its command line before brindle-cli's.
+    SCliRun RunUnder(const QStringList &wrapper, const QStringList &arguments) const;
 
 private:
     SCliRun Execute(const QString &program, const QStringList &arguments) const;

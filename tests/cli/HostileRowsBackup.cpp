@@ -94,6 +94,13 @@ std::vector<SHostileCase> BackupRows()
          restore, 1, "b/Song 002.wav: not a regular file\n$"},
         {"restore: a manifest over 1 MiB", [](S &s) { s.Write("b/manifest.json", QByteArray(2 << 20, ' ')); },
          restore, 1, "manifest.json: 2097152 bytes, too large for a backup manifest\n$"},
+        {"restore: a snapshot the folder does not hold", &FirstBackup, {"restore", "{dir}/b", "--snapshot", "1999"},
+         1, "/b holds no snapshot 1999; brindle-cli backups .*/b lists them\n$"},
+        {"backup: a cut move that cannot be finished keeps the new backup", [](S &s) { CutMove(s),
+         QDir().rename(s.Path("b/Song 001.wav"), s.Path("b/.brindle/incoming/Song 001.wav")),
+         s.Write("b/Song 001.wav/x", ""); }, backup, 1, "the next backup into that folder finishes it\\.\n$",
+         [](const S &s, const SHostileRun &, QString &why) { why = "b/.brindle/incoming lost the backup";
+         return QDir(s.Path("b/.brindle/incoming")).entryList(QDir::Files).size() == 2; }},
         {"restore: a WAV claiming 4 GB", [](S &s) { Manifest(s, Entry(2, 1920)), s.Write("b/Song 002.wav",
          HostileWav(1, 46875, 24, 0xFFFFFFF0u, HostileSong(1920, 5))); }, restore, 1,
          "Song 002.wav is 1964 bytes long; the song the manifest describes makes a file of 1966 bytes\n$"},

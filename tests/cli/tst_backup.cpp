@@ -1,3 +1,4 @@
+#include "CBackupSnapshots.h"
 #include "CLooperSongTable.h"
 #include "CMidiBackend.h"
 #include "CPackageBuilder.h"
@@ -67,6 +68,21 @@ QJsonObject Manifest(const QString &folder)
 {
     return QJsonDocument::fromJson(ReadAll(QDir(folder).filePath("manifest.json"))).object();
 }
+
+// How many snapshots the folder holds, when every song of each reads whole; 0 otherwise.
+int ReadableSnapshots(const QString &folder)
+{
+    CBackupSnapshots snapshots;
+    SBackupManifest chosen;
+    QByteArray file;
+    bool whole = snapshots.Open(folder);
+    for (size_t k = 0; whole && k < snapshots.All().size(); ++k) {
+        whole = snapshots.Select(snapshots.All()[k].created, chosen);
+        for (const SBackupSong &song : chosen.songs)
+            whole = whole && snapshots.ReadSong(song, file);
+    }
+    return whole ? int(snapshots.All().size()) : 0;
+}
 } // namespace
 
 // Backup, restore, verified writes, damaged slots and cancel, through brindle-cli against the
@@ -131,7 +147,8 @@ private slots:
 
         const QString second = m_dir.filePath("second");
         QCOMPARE(cli.Run({"backup", second}).exitCode, 0);
-        QCOMPARE(Manifest(second).value("slots"), manifest.value("slots"));
+        for (int k = 0; k < songs.size(); ++k)
+            QCOMPARE(Manifest(second).value("slots")[k]["sha256"], manifest.value("slots")[k]["sha256"]);
         for (const QString &name : QDir(first).entryList({"*.wav"}))
             QCOMPARE(ReadAll(QDir(second).filePath(name)), ReadAll(QDir(first).filePath(name)));
     }
@@ -384,6 +401,82 @@ private slots:
         }
     }
 
+    // Each backup into a folder is a snapshot: only the songs that changed are read again, the songs
+    // that only earlier snapshots hold are kept once each, and any snapshot restores, with its names.
+    void snapshotsKeepEveryBackup()
+    {
+        const QString flash = m_dir.filePath("history.flash");
+        const QMap<uint32_t, QByteArray> songs{
+            {0, Pattern(192 * 700, 1)}, {1, Pattern(192 * 90, 2)}, {2, Pattern(192 * 300, 3)}};
+        QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG, songs));
+        const CCliRunner cli = Cli(flash, PULSE_RIG);
+        const QString folder = m_dir.filePath("history");
+        QCOMPARE(cli.Run({"name", "1", "Drum loop"}).exitCode, 0);
+        QVERIFY(
+            cli.Run({"backup", folder}).out.endsWith(": 3 read from the looper, 0 already in the backup\n"));
+        QCOMPARE(cli.Run({"download", folder + "/Song 001.wav", "2", "--yes"}).exitCode, 0);
+        QCOMPARE(cli.Run({"delete", "3", "--yes"}).exitCode, 0);
+        QVERIFY(
+            cli.Run({"backup", folder}).out.endsWith(": 1 read from the looper, 1 already in the backup\n"));
+        QVERIFY(cli.Run({"backup", folder, "--full"})
+                    .out.endsWith(": 2 read from the looper, 0 already in the backup\n"));
+        const SCliRun list = cli.Run({"backups", folder});
+        QCOMPARE(QString(list.out).remove(QRegularExpression("\\S+Z  ")),
+                 QString("PULSE RIG  3 songs  first snapshot\nPULSE RIG  2 songs  changed 2; removed 3\n"
+                         "PULSE RIG  2 songs  no change\n"));
+        QCOMPARE(QDir(folder + "/.brindle/songs").entryList(QDir::Files).size(), 2);
+        QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG, {}));
+        QCOMPARE(cli.Run({"restore", folder, "--snapshot", list.out.section("  ", 0, 0)}).exitCode, 0);
+        QMap<uint32_t, QByteArray> restored;
+        QVERIFY(LooperFlashFile::Read(flash, PULSE_RIG, restored));
+        QCOMPARE(restored, songs);
+        QCOMPARE(cli.Run({"name", "1"}).out, QString("Drum loop\n"));
+    }
+
+    // A backup cut at any point keeps every snapshot readable: stopped by a signal at a request, ended
+    // before any change of the folder (as a power cut, each earlier change synced), or refused one for
+    // want of space. The next backup then completes, a cut move included.
+    void cutBackupsKeepEverySnapshot()
+    {
+        const QString flash = m_dir.filePath("cut.flash");
+        QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG,
+                                       {{0, Pattern(192 * 900, 4)}, {1, Pattern(192 * 200, 5)}}));
+        CCliRunner cli = Cli(flash, PULSE_RIG);
+        const QString start = m_dir.filePath("cut-start"), folder = m_dir.filePath("cut");
+        QCOMPARE(cli.Run({"backup", start}).exitCode, 0);
+        QCOMPARE(cli.Run({"download", start + "/Song 001.wav", "2", "--yes"}).exitCode, 0);
+        const auto reset = [&] {
+            return QDir(folder).removeRecursively() && QProcess::execute("cp", {"-a", start, folder}) == 0;
+        };
+        for (int request = 5, exit = 130; exit == 130; request += 23) {
+            QVERIFY(reset());
+            cli.Set("BRINDLE_SIM_SIGNAL", QString("%1:%2").arg(request).arg(SIGINT));
+            exit = cli.Run({"backup", folder}).exitCode;
+            QVERIFY(exit == 130 || exit == 0);
+            QCOMPARE(ReadableSnapshots(folder), exit ? 1 : 2);
+        }
+        cli.Set("BRINDLE_SIM_SIGNAL", "");
+        if (QProcess::execute("strace", {"-o", "/dev/null", "true"}) != 0)
+            QSKIP("strace cannot trace here");
+        const QString trace = m_dir.filePath("trace");
+        for (const QString call : {"mkdirat", "unlinkat", "renameat", "fsync"}) {
+            for (const QString effect : {"signal=SIGKILL", "error=ENOSPC"}) {
+                for (int n = 1;; ++n) {
+                    QVERIFY(reset());
+                    const QString inject = QString("inject=%1:%2:when=%3").arg(call, effect).arg(n);
+                    cli.RunUnder({"strace", "-o", trace, "-e", "trace=" + call, "-e", inject},
+                                 {"backup", folder});
+                    if (!QRegularExpression("INJECTED|killed by").match(ReadAll(trace)).hasMatch())
+                        break;
+                    const int snapshots = ReadableSnapshots(folder);
+                    QVERIFY2(snapshots == 1 || snapshots == 2, qPrintable(inject));
+                    QCOMPARE(cli.Run({"backup", folder}).exitCode, 0);
+                    QCOMPARE(ReadableSnapshots(folder), snapshots + 1);
+                }
+            }
+        }
+    }
+
     // Stopping a firmware update half way would leave the looper without firmware: a signal before
     // the first erase cancels it untouched, one after is refused and the update finishes.
     void updateRefusesSignalsOnceErasing()
@@ -446,6 +539,7 @@ private:
         CCliRunner cli;
         cli.Set("BRINDLE_SIM_MODEL", QString::number(productId));
         cli.Set("BRINDLE_SIM_FLASH", flash);
+        cli.Set("XDG_DATA_HOME", m_dir.filePath("data"));
         return cli;
     }
     static bool WriteFile(const QString &path, const QByteArray &bytes)

@@ -16,8 +16,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// The song list's context menu: a whole backup, a song deleted, the backup restored over the
-// remaining song after one confirmation, and a second backup equal to the first byte for byte.
+// The song list's context menu: a whole backup, a song deleted, a second snapshot, the first one
+// restored after one confirmation, and a backup into a new folder equal to the first byte for byte.
 class TestBackupWindow : public QObject {
     Q_OBJECT
 
@@ -40,8 +40,9 @@ private slots:
         QCOMPARE(List()->count(), 30);
 
         const QString first = MakeFolder("first");
+        const QString report = "%1 songs backed up to %2 (%3 read from the looper, %4 already in the backup)";
         RunMenuAction("Back up all songs\u2026", first, {QMessageBox::Ok});
-        QCOMPARE(m_pAnswerer->SeenTexts().last(), QString("2 songs backed up to %1").arg(first));
+        QCOMPARE(m_pAnswerer->SeenTexts().last(), report.arg(2).arg(first).arg(2).arg(0));
         for (auto song = songs.begin(); song != songs.end(); ++song) {
             QFile wav(QDir(first).filePath(QString::asprintf("Song %.3u.wav", song.key() + 1)));
             QVERIFY(wav.open(QIODevice::ReadOnly));
@@ -57,11 +58,15 @@ private slots:
         m_pWindow->findChild<QPushButton *>("m_btnDelete")->click();
         QVERIFY(m_pAnswerer->WaitForAll());
         QCOMPARE(List()->item(3)->text(), QString("Song 004 -- (Empty)"));
+        RunMenuAction("Back up all songs\u2026", first, {QMessageBox::Ok});
+        QCOMPARE(m_pAnswerer->SeenTexts().last(), report.arg(1).arg(first).arg(0).arg(1));
 
-        RunMenuAction("Restore from backup\u2026", first, {QMessageBox::Yes, QMessageBox::Ok});
-        QCOMPARE(m_pAnswerer->Seen().value(1).strTitle, QString("Restore warning"));
+        // The newest of the two snapshots is offered first; the first one, chosen, has song 4.
+        RunMenuAction("Restore from backup\u2026", first, {QMessageBox::Yes, QMessageBox::Ok}, 1);
+        QVERIFY(m_pAnswerer->SeenTexts().value(1).endsWith("PULSE RIG  1 song  removed 4"));
+        QCOMPARE(m_pAnswerer->Seen().value(2).strTitle, QString("Restore warning"));
         QCOMPARE(
-            m_pAnswerer->SeenTexts().mid(1),
+            m_pAnswerer->SeenTexts().mid(2),
             (QStringList{"Restoring replaces the songs in these slots:\nSong 001 -- (0.16  MB)\nContinue?",
                          QString("2 songs restored from %1").arg(first)}));
         QCOMPARE(List()->item(3)->text(), QString("Song 004 -- (0.38  MB)"));
@@ -83,10 +88,12 @@ private slots:
 
 private:
     void RunMenuAction(const QString &text, const QString &folder,
-                       const QList<QMessageBox::StandardButton> &buttons)
+                       const QList<QMessageBox::StandardButton> &buttons, int snapshot = -1)
     {
         m_pAnswerer->Reset();
         m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(folder));
+        if (snapshot >= 0)
+            m_pAnswerer->Expect(CDialogAnswerer::ChooseItem(snapshot));
         for (const QMessageBox::StandardButton button : buttons)
             m_pAnswerer->Expect(CDialogAnswerer::Press(button));
         QVERIFY2(ChooseFromSongListMenu(List(), 0, text).contains(text), qPrintable(text));

@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLineEdit>
 
 namespace {
@@ -24,6 +25,11 @@ CDialogAnswerer::SAnswer CDialogAnswerer::ChooseFile(const QString &strPath)
 CDialogAnswerer::SAnswer CDialogAnswerer::CancelFile()
 {
     return {SAnswer::CANCEL_FILE, QMessageBox::NoButton, QString()};
+}
+
+CDialogAnswerer::SAnswer CDialogAnswerer::ChooseItem(int nItem)
+{
+    return {SAnswer::CHOOSE_ITEM, QMessageBox::NoButton, QString(), nItem};
 }
 
 CDialogAnswerer::CDialogAnswerer()
@@ -77,8 +83,9 @@ void CDialogAnswerer::Answer(QWidget *pDialog)
 {
     auto *pFileDialog = qobject_cast<QFileDialog *>(pDialog);
     auto *pBox = qobject_cast<QMessageBox *>(pDialog);
-    SSeenDialog seen{pDialog->windowTitle(), QString(), QString(), QMessageBox::NoButton,
-                     pDialog->parentWidget() != nullptr};
+    auto *pList = qobject_cast<QInputDialog *>(pDialog);
+    SSeenDialog seen{pDialog->windowTitle(), pList ? pList->textValue() : QString(), QString(),
+                     QMessageBox::NoButton, pDialog->parentWidget() != nullptr};
     if (pBox) {
         seen.strText = pBox->text();
         seen.nButtons = pBox->standardButtons();
@@ -98,6 +105,8 @@ void CDialogAnswerer::Answer(QWidget *pDialog)
         AnswerFileDialog(pFileDialog, answer);
     else if (pBox)
         AnswerMessageBox(pBox, answer);
+    else if (pList)
+        AnswerListDialog(pList, answer);
     else
         Dismiss(pDialog, QStringLiteral("dialog of an unknown kind"));
 }
@@ -135,6 +144,16 @@ void CDialogAnswerer::AnswerFileDialog(QFileDialog *pDialog, const SAnswer &answ
         m_pAccepting.clear();
         static_cast<QDialog *>(pDialog)->accept();
     });
+}
+
+void CDialogAnswerer::AnswerListDialog(QInputDialog *pDialog, const SAnswer &answer)
+{
+    if (answer.nKind != SAnswer::CHOOSE_ITEM || answer.nItem >= pDialog->comboBoxItems().size()) {
+        Dismiss(pDialog, QStringLiteral("list dialog without the expected item"));
+        return;
+    }
+    pDialog->setTextValue(pDialog->comboBoxItems().at(answer.nItem));
+    pDialog->accept();
 }
 
 void CDialogAnswerer::Dismiss(QWidget *pDialog, const QString &strWhy)

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 class QFileDialog;
+class QInputDialog;
 
 // Answers the program's modal dialogs as a person would. Expected answers are queued in order;
 // each modal dialog that appears takes the next one. A dialog nobody expected, or one that does
@@ -16,14 +17,17 @@ class QFileDialog;
 class CDialogAnswerer : public QObject {
 public:
     struct SAnswer {
-        enum EKind { PRESS, CHOOSE_FILE, CANCEL_FILE };
+        enum EKind { PRESS, CHOOSE_FILE, CANCEL_FILE, CHOOSE_ITEM };
         EKind nKind;
         QMessageBox::StandardButton nButton;
         QString strPath;
+        // For CHOOSE_ITEM: the item of a list dialog, from 0.
+        int nItem = 0;
     };
     struct SSeenDialog {
         QString strTitle;
-        // A message box's text; for a file dialog the name in its file name field.
+        // A message box's text; for a file dialog the name in its file name field; for a list
+        // dialog the item chosen when it appeared.
         QString strText;
         // For a file dialog: the directory it opened in.
         QString strDirectory;
@@ -35,6 +39,7 @@ public:
     static SAnswer Press(QMessageBox::StandardButton nButton);
     static SAnswer ChooseFile(const QString &strPath);
     static SAnswer CancelFile();
+    static SAnswer ChooseItem(int nItem);
 
     CDialogAnswerer();
 
@@ -53,6 +58,7 @@ private:
     void Answer(QWidget *pDialog);
     void AnswerMessageBox(QMessageBox *pBox, const SAnswer &answer);
     void AnswerFileDialog(QFileDialog *pDialog, const SAnswer &answer);
+    void AnswerListDialog(QInputDialog *pDialog, const SAnswer &answer);
     void Dismiss(QWidget *pDialog, const QString &strWhy);
 
     QTimer m_timer;

@@ -5,7 +5,7 @@ _brindle_cli()
     local cur prev words cword
     _init_completion || return
 
-    local commands="ports info list name upload download delete update inspect backup restore import export play repair help"
+    local commands="ports info list name upload download delete update inspect backup restore import export play repair move swap help"
     local audio='wav|flac|aif|aiff|aifc|ogg|oga|opus|mp3'
 
     case $prev in
@@ -39,7 +39,7 @@ _brindle_cli()
         local options="--api --port --in --out --quiet --json --help -h --version"
         case $command in
             download) options+=" --yes --verify" ;;
-            delete) options+=" --yes" ;;
+            delete | move) options+=" --yes" ;;
             restore) options+=" --slots --yes" ;;
             import) options+=" --yes --channel --verify" ;;
             export) options+=" --rate --bits" ;;

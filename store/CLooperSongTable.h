@@ -56,8 +56,8 @@ public:
     // and every slot loaded whole. The whole operation is awaited whatever a stop request says.
     // Moves the song of `from` into `to`, replacing and so deleting the song that `to` held.
     int32_t MoveSong(uint32_t from, uint32_t to);
-    // Swaps the songs of two slots that both hold one; RESULT_SPACE_NOT_ENOUGH when a slot's FAT
-    // block has no room left for the records (SwapFits).
+    // Swaps the songs of two slots (a slot that is empty takes the other's song: a move);
+    // RESULT_SPACE_NOT_ENOUGH when a slot's FAT block has no room left for the records (SwapFits).
     int32_t SwapSongs(uint32_t first, uint32_t second);
     // Whether both FAT blocks have room for a swap's records; otherwise `fullSlot` names one that has not.
     bool SwapFits(uint32_t first, uint32_t second, uint32_t &fullSlot) const;

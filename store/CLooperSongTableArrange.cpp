@@ -99,7 +99,9 @@ int32_t CLooperSongTable::MoveSong(uint32_t from, uint32_t to)
 int32_t CLooperSongTable::SwapSongs(uint32_t first, uint32_t second)
 {
     int32_t result = CheckArrangement(first, second);
-    if (result == RESULT_OK && (!m_stores[first]->HasSong() || !m_stores[second]->HasSong()))
+    if (result == RESULT_OK && m_stores[first]->HasSong() != m_stores[second]->HasSong())
+        return m_stores[first]->HasSong() ? MoveSong(first, second) : MoveSong(second, first);
+    if (result == RESULT_OK && !m_stores[first]->HasSong())
         result = RESULT_BAD_SLOT;
     uint32_t fullSlot = 0;
     if (result == RESULT_OK && !SwapFits(first, second, fullSlot))

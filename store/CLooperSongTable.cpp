@@ -262,7 +262,7 @@ int32_t CLooperSongTable::RefusedWrite(uint32_t slot) const
 {
     for (uint32_t i = 0; i < m_slotResults.size(); ++i) {
         if (i != slot && SlotLoadResult(i) != RESULT_OK)
-            return SlotLoadResult(i);
+            return m_nLoadResult != RESULT_OK ? m_nLoadResult : SlotLoadResult(i);
     }
     return m_shares[slot].partner >= 0 ? RESULT_SHARED_BLOCKS : RESULT_OK;
 }

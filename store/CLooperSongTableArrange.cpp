@@ -40,11 +40,17 @@ bool CLooperSongTable::SwapFits(uint32_t first, uint32_t second, uint32_t &fullS
     return m_stores[higher]->FreeRecordPlaces() >= SWAP_PLACES;
 }
 
-// Loads the slot after a change; the change's own failure comes first.
+// Loads the slot after a change. A looper that failed the change is asked nothing more while the
+// work holds off stop requests: the slot counts as unread, with the change's result, until the
+// next load.
 int32_t CLooperSongTable::LoadAfter(uint32_t slot, int32_t result)
 {
-    const int32_t loaded = LoadAttachedSlot(slot);
-    return result != RESULT_OK ? result : loaded;
+    if (result == RESULT_OK)
+        return LoadAttachedSlot(slot);
+    m_slotResults[slot] = result;
+    m_recoverable[slot] = SSongPlace();
+    m_recoverableBlocks[slot].reset();
+    return result;
 }
 
 void CLooperSongTable::NoteMove(const SSongPlace &from, uint32_t to)

@@ -33,7 +33,7 @@ void BrindleQT::SetUpAudioFileActions()
 
 bool BrindleQT::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == ui->m_lstSong->viewport() && TakeAudioFileDrop(event))
+    if (watched == ui->m_lstSong->viewport() && (TakeSongRowDrop(event) || TakeAudioFileDrop(event)))
         return true;
     return QMainWindow::eventFilter(watched, event);
 }

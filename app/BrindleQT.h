@@ -122,6 +122,17 @@ private:
     bool TakeAudioFileDrop(QEvent *event);
     void ImportAudioFile(int32_t nRow, const QString &strPath);
 
+    // Songs moved and swapped between slots, records only: rows dragged onto rows, or a slot asked
+    // for from the context menu (SongArrange.cpp).
+    void OnMoveSong();
+    void OnSwapSong();
+    void SetUpSongArrangement();
+    void AddArrangeActions(QMenu &menu, bool bRowOk);
+    bool CanArrange() const;
+    bool TakeSongRowDrop(QEvent *event);
+    bool AskArrangeSlot(const char *szTitle, const QString &strLabel, uint32_t &nSlot);
+    void ArrangeSongs(uint32_t nFrom, uint32_t nTo, bool bSwap);
+
     // Song panel and storage bar.
     void SetUpSongPanel();
     void UpdateSongPanel();

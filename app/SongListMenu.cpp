@@ -11,6 +11,7 @@ void BrindleQT::CreateSongListMenu()
 {
     ui->m_lstSong->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ui->m_lstSong, &QWidget::customContextMenuRequested, this, &BrindleQT::OnSongListMenu);
+    SetUpSongArrangement();
 }
 
 void BrindleQT::OnSongListMenu(const QPoint &pos)
@@ -29,6 +30,8 @@ void BrindleQT::OnSongListMenu(const QPoint &pos)
     menu.addAction(QString::fromUtf8("Export\u2026"), this, &BrindleQT::OnExportAudioFile)
         ->setEnabled(bRowOk && ui->m_btnUpload->isEnabled());
     menu.addSeparator();
+    if (m_songTable.StoreCount() > 1)
+        AddArrangeActions(menu, bRowOk && !IsDamagedRow(m_nCurRow));
     menu.addAction(QString::fromUtf8("Back up all songs\u2026"), this, &BrindleQT::OnBackupSongs)
         ->setEnabled(bIdle);
     menu.addAction(QString::fromUtf8("Restore from backup\u2026"), this, &BrindleQT::OnRestoreSongs)
@@ -42,6 +45,16 @@ void BrindleQT::AddDamagedRowActions(QMenu &menu)
     menu.addAction(QStringLiteral("Delete"), this, &BrindleQT::OnDeleteSong);
     if (m_songTable.SongRecoverable(uint32_t(m_nCurRow)))
         menu.addAction(QStringLiteral("Repair"), this, &BrindleQT::OnRepairSong);
+}
+
+// A looper of one slot has nothing to arrange, and is offered nothing.
+void BrindleQT::AddArrangeActions(QMenu &menu, bool bRowOk)
+{
+    menu.addAction(QString::fromUtf8("Move to slot\u2026"), this, &BrindleQT::OnMoveSong)
+        ->setEnabled(bRowOk && ui->m_btnUpload->isEnabled());
+    menu.addAction(QString::fromUtf8("Swap with slot\u2026"), this, &BrindleQT::OnSwapSong)
+        ->setEnabled(bRowOk);
+    menu.addSeparator();
 }
 
 QString BrindleQT::ChooseBackupFolder(const QString &strTitle)

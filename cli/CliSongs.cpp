@@ -35,6 +35,8 @@ bool CliSlotHasSong(const CLooperSongTable &table, uint32_t slot)
 
 QString CliRowText(const CLooperSongTable &table, uint32_t slot)
 {
+    if (table.SharedWith(slot) >= 0 && table.SongRecoverable(slot))
+        return DamagedRowText(table, slot) + QStringLiteral(", repair separates them");
     if (table.SlotLoadResult(slot) != RESULT_OK && table.SongRecoverable(slot))
         return DamagedRowText(table, slot) + QStringLiteral(", previous version recoverable");
     if (table.SlotLoadResult(slot) != RESULT_OK)

@@ -48,6 +48,8 @@ QString ResultText(int32_t result)
     if (result == RESULT_STORED_NO_ANSWER)
         return QStringLiteral("The song was stored, but the looper stopped answering: unplug it, plug it "
                               "back in, then look at the song list");
+    if (result == RESULT_SHARED_BLOCKS)
+        return QStringLiteral("Shares its audio with another slot; repair it first");
     const uint32_t index = static_cast<uint32_t>(result);
     if (index > static_cast<uint32_t>(RESULT_FILE_INFO_ERASE_FAILED))
         return QStringLiteral("Failed !");

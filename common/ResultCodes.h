@@ -20,4 +20,7 @@ enum : int32_t {
     // The record was committed, so the song is stored, but the looper stopped answering right after
     // it (the legacy song-file flag that follows every record could not be raised).
     RESULT_STORED_NO_ANSWER = 12,
+    // A slot's record names blocks that another slot's record names too: a move or swap between them
+    // was cut short. Nothing is written until repair separates them.
+    RESULT_SHARED_BLOCKS = 13,
 };

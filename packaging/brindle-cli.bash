@@ -5,7 +5,7 @@ _brindle_cli()
     local cur prev words cword
     _init_completion || return
 
-    local commands="ports info list name upload download delete update inspect backup backups restore import export play repair help"
+    local commands="ports info list name upload download delete update inspect backup backups restore import export play repair move swap help"
     local audio='wav|flac|aif|aiff|aifc|ogg|oga|opus|mp3'
 
     case $prev in
@@ -36,14 +36,15 @@ _brindle_cli()
     done
 
     if [[ $cur == -* ]]; then
-        local options="--api --port --in --out --quiet --json --help -h --version"
+        local options="--api --port --in --out --quiet --verbose --json --help -h --version"
         case $command in
             download) options+=" --yes --verify" ;;
-            delete) options+=" --yes" ;;
+            delete | move) options+=" --yes" ;;
             backup) options+=" --full" ;;
             restore) options+=" --snapshot --slots --missing --yes" ;;
             import) options+=" --yes --channel --verify" ;;
-            export) options+=" --rate --bits" ;;
+            upload) options+=" --force" ;;
+            export) options+=" --rate --bits --force" ;;
             play) options+=" --from --audio-api --audio-device --list-devices" ;;
         esac
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

@@ -135,6 +135,20 @@ void CSongCache::Forget(const SSongIdentity &identity)
     QFile::remove(FilePath(identity, ".song"));
 }
 
+// The files carry no identity, so renaming them is enough; one left under `to` by an earlier song
+// makes way.
+void CSongCache::Move(const SSongIdentity &from, const SSongIdentity &to)
+{
+    if (!from.IsValid() || !to.IsValid() || from == to)
+        return;
+    for (const char *suffix : {".peaks", ".song"}) {
+        if (!QFile::exists(FilePath(from, suffix)))
+            continue;
+        QFile::remove(FilePath(to, suffix));
+        QFile::rename(FilePath(from, suffix), FilePath(to, suffix));
+    }
+}
+
 bool CSongCache::Store(const QString &path, const QByteArray &header, const uint8_t *bytes, uint32_t length)
 {
     if (!QDir().mkpath(m_strFolder))

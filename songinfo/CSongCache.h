@@ -31,6 +31,8 @@ public:
     bool StoreSongBytes(const SSongIdentity &identity, const uint8_t *bytes, uint32_t length);
     // Everything kept under the identity goes (its song was deleted or replaced).
     void Forget(const SSongIdentity &identity);
+    // What is kept under `from` is kept under `to` instead: the song's record was moved.
+    void Move(const SSongIdentity &from, const SSongIdentity &to);
 
 private:
     QString FilePath(const SSongIdentity &identity, const char *suffix) const;

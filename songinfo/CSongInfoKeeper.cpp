@@ -42,6 +42,16 @@ void CSongInfoKeeper::SongErased(uint32_t slot)
     ForgetSong(slot);
 }
 
+// A song's name, peaks and bytes are kept under its record's place: they follow it to the new one.
+void CSongInfoKeeper::SongMoved(const SSongPlace &from, const SSongPlace &to)
+{
+    const uint32_t productId = m_port.Identity().productId;
+    const SSongIdentity before = SongIdentityAt(productId, from);
+    const SSongIdentity after = SongIdentityAt(productId, to);
+    m_names.Move(before, after);
+    m_cache.Move(before, after);
+}
+
 void CSongInfoKeeper::ForgetSong(uint32_t slot)
 {
     const SSongIdentity identity = Identity(slot);

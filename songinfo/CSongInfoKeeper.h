@@ -12,7 +12,7 @@ class CUSBPort;
 // Keeps what the computer knows about songs in step with what the song table does: a song read
 // whole leaves its exact peaks and its bytes in the cache; a song written or deleted takes away
 // any name and cache entries kept under its identity, so that nothing of an older song can stick
-// to a new one.
+// to a new one; a song moved to another record place (a move, a swap, a repair) takes them along.
 class CSongInfoKeeper : public CSongTableObserver {
 public:
     // Called with the slot and the exact peaks of each song kept whole.
@@ -28,6 +28,7 @@ public:
     void SongRead(uint32_t slot, const uint8_t *bytes, uint32_t length) override;
     void SongWritten(uint32_t slot) override;
     void SongErased(uint32_t slot) override;
+    void SongMoved(const SSongPlace &from, const SSongPlace &to) override;
 
     CSongNames &Names() { return m_names; }
     CSongCache &Cache() { return m_cache; }

@@ -95,6 +95,17 @@ bool CSongNames::SetName(const SSongIdentity &identity, const QString &name, QSt
     return Save(names, errorText);
 }
 
+void CSongNames::Move(const SSongIdentity &from, const SSongIdentity &to)
+{
+    QJsonObject names;
+    QString errorText;
+    if (!from.IsValid() || !to.IsValid() || from == to || Load(names) != LOAD_OK ||
+        !names.contains(from.Key()))
+        return;
+    names.insert(to.Key(), names.take(from.Key()));
+    Save(names, errorText);
+}
+
 void CSongNames::Forget(const SSongIdentity &identity)
 {
     QString errorText;

@@ -29,6 +29,8 @@ public:
     bool SetName(const SSongIdentity &identity, const QString &name, QString &errorText);
     // Takes the name away, quietly: for a song that was deleted or replaced.
     void Forget(const SSongIdentity &identity);
+    // The name of `from`, if it has one, goes to `to`, quietly: the song's record was moved.
+    void Move(const SSongIdentity &from, const SSongIdentity &to);
 
 private:
     enum ELoad { LOAD_OK, LOAD_MISSING, LOAD_UNREADABLE };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SSongPlace.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -26,3 +28,5 @@ struct SSongIdentity {
 
 // The identity of the song the loaded slot holds; an invalid one for an empty, damaged or unknown slot.
 SSongIdentity SongIdentityOf(const CLooperSongTable &table, uint32_t productId, uint32_t slot);
+// The identity of the song whose record lies at `place`.
+SSongIdentity SongIdentityAt(uint32_t productId, const SSongPlace &place);

@@ -16,15 +16,19 @@ SSongIdentity SongIdentityOf(const CLooperSongTable &table, uint32_t productId, 
     const CLooperSongBase *store = table.Store(slot);
     if (!store || table.SlotLoadResult(slot) != RESULT_OK || !store->HasSong())
         return SSongIdentity();
-    const std::vector<uint8_t> record = store->RecordBytes();
-    if (record.empty())
+    return SongIdentityAt(productId, table.SongPlace(slot));
+}
+
+SSongIdentity SongIdentityAt(uint32_t productId, const SSongPlace &place)
+{
+    if (!place.IsValid())
         return SSongIdentity();
-    uint8_t place[8];
-    PutLE32(place, store->InfoBlock());
-    PutLE32(place + 4, uint32_t(store->FatPage()));
+    uint8_t where[8];
+    PutLE32(where, place.infoBlock);
+    PutLE32(where + 4, uint32_t(place.fatPage));
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(reinterpret_cast<const char *>(place), sizeof(place));
-    hash.addData(reinterpret_cast<const char *>(record.data()), int(record.size()));
+    hash.addData(reinterpret_cast<const char *>(where), sizeof(where));
+    hash.addData(reinterpret_cast<const char *>(place.record.data()), int(place.record.size()));
     SSongIdentity identity;
     identity.productId = productId;
     identity.digest = hash.result();

@@ -56,10 +56,7 @@ int32_t CLooperSongBase::Erase()
         return RESULT_BAD_SLOT;
     if (CancelRequested())
         return RESULT_CANCELLED;
-    if (!EraseFatBlock())
-        return RESULT_FLASH_ERASE_FAILED;
-    ++m_changes.done;
-    return RESULT_OK;
+    return ClearRecords();
 }
 
 uint32_t CLooperSongBase::FatPageAddress(uint32_t page) const

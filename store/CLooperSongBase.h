@@ -65,6 +65,21 @@ public:
     // request for up to CUSBPort::READ_CHUNK bytes.
     int32_t ReadSongPage(uint32_t n, uint32_t offset, uint8_t *destination, uint32_t length);
 
+    // Moving and swapping songs writes records only (CLooperSongBaseArrange.cpp). Each returns
+    // RESULT_OK or the failure; the caller loads the slot again afterwards.
+    // Record places free above the newest record: records that can still follow without an erase.
+    uint32_t FreeRecordPlaces() const;
+    // Another slot's record, byte for byte, on the next record place of this known FAT block.
+    int32_t AppendRecord(const std::vector<uint8_t> &record);
+    // Erases the FAT block, which deletes the song, awaited whatever a stop request says.
+    int32_t ClearRecords();
+    // A record on the first place of the FAT block that ClearRecords erased.
+    int32_t WriteFirstRecord(const std::vector<uint8_t> &record);
+    // The record on `page` when it is whole (RESULT_CHECKSUM_ERROR when not), without loading it.
+    int32_t ReadWholeRecord(int32_t page, std::vector<uint8_t> &record);
+    // Records lie every RecordStep() pages from page 0.
+    virtual uint32_t RecordStep() const = 0;
+
     bool IsAttached() const { return m_pPort != nullptr; }
     const SRecordChanges &RecordChanges() const { return m_changes; }
     // Song bytes one data block holds.
@@ -79,9 +94,8 @@ protected:
     // Block k of the loaded record's list; only called for k below GetBlockCount.
     virtual uint16_t BlockAt(uint32_t k) const = 0;
     virtual bool WritePage(uint32_t address, const uint8_t *data, uint32_t length) = 0;
-    // Records lie every RecordStep() pages from page 0, RecordSize() bytes each.
+    // RecordSize() bytes each.
     virtual uint32_t RecordSize() const = 0;
-    virtual uint32_t RecordStep() const = 0;
     virtual bool RecordWhole(const uint8_t *record) const = 0;
     // Programs a record on a FAT page: the request that commits it, awaited whatever a cancel
     // request says. RESULT_OK or RESULT_WRITE_FAILED (RESULT_STORED_NO_ANSWER on the legacy layout).

@@ -43,22 +43,33 @@ bool PartOf(const SRecordPlace &torn, const SRecordPlace &whole)
         [](uint8_t tornByte, uint8_t wholeByte) { return (tornByte & wholeByte) == wholeByte; });
 }
 
-// The tears above a whole record: the torn commit, then what repairs cut by a power loss left of
-// their copy of that record.
-bool TornRunAfter(Places::const_iterator whole, Places::const_iterator end)
+bool AllPartOf(Places::const_iterator from, Places::const_iterator end, const SRecordPlace &whole)
 {
-    return std::all_of(whole + 2, end, [&](const SRecordPlace &place) { return PartOf(place, *whole); });
+    return std::all_of(from, end, [&](const SRecordPlace &place) { return PartOf(place, whole); });
 }
 
-// A repair leaves the tears below its copy of the whole record before them. Whole records with
-// only such tears between them are a history of commits and repairs.
+// The tears above a whole record: the torn commit, then what repairs cut by a power loss left of
+// their copy of that record. Above a record that a swap copied in, they may instead all be what a
+// cut left of the record below it, which the repair of the swap writes again.
+bool TornRunAfter(Places::const_iterator first, Places::const_iterator whole, Places::const_iterator end)
+{
+    if (AllPartOf(whole + 2, end, *whole))
+        return true;
+    return whole != first && IsWhole(*(whole - 1)) && AllPartOf(whole + 1, end, *(whole - 1));
+}
+
+// A repair leaves the tears below its copy of the whole record before them, the repair of a swap
+// below its copy of the record before the one the swap copied in. Whole records with only such
+// tears between them are a history of commits and repairs.
 bool OnlyRepairedTears(Places::const_iterator first, Places::const_iterator newestWhole)
 {
     if (!IsWhole(*first))
         return false;
     for (auto place = first; place != newestWhole;) {
         const auto next = std::find_if(place + 1, newestWhole + 1, IsWhole);
-        if (next != place + 1 && (next->bytes != place->bytes || !TornRunAfter(place, next)))
+        const bool copy =
+            next->bytes == place->bytes || (place != first && next->bytes == (place - 1)->bytes);
+        if (next != place + 1 && (!copy || !TornRunAfter(first, place, next)))
             return false;
         place = next;
     }
@@ -122,7 +133,7 @@ int32_t CLooperSongBase::FindRecoverablePage()
     if (newestWhole.base() == first)
         return -1;
     const auto whole = newestWhole.base() - 1;
-    if (!TornRunAfter(whole, end) || !OnlyRepairedTears(first, whole))
+    if (!TornRunAfter(first, whole, end) || !OnlyRepairedTears(first, whole))
         return -1;
     return int32_t(std::distance(places.cbegin(), whole) * RecordStep());
 }

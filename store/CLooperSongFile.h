@@ -17,6 +17,7 @@ public:
     void Reset() override;
     int32_t MarkRecordBlocks(int32_t page, UsedBlockMap &blocks) override;
 
+    uint32_t RecordStep() const override { return 1; }
     int32_t FatPage() const override { return m_nFatPage; }
     std::vector<uint8_t> RecordBytes() const override;
 
@@ -24,7 +25,6 @@ protected:
     uint16_t BlockAt(uint32_t k) const override { return m_blocks[k]; }
     bool WritePage(uint32_t address, const uint8_t *data, uint32_t length) override;
     uint32_t RecordSize() const override;
-    uint32_t RecordStep() const override { return 1; }
     bool RecordWhole(const uint8_t *record) const override;
 
 private:

@@ -24,6 +24,7 @@ public:
     // ends the flag: a looper that stopped answering is not asked 16 times.
     bool write_song_file_flag();
 
+    uint32_t RecordStep() const override { return 2; }
     int32_t FatPage() const override { return m_nFatPage; }
     std::vector<uint8_t> RecordBytes() const override;
 
@@ -31,7 +32,6 @@ protected:
     uint16_t BlockAt(uint32_t k) const override { return m_record.Block(k); }
     bool WritePage(uint32_t address, const uint8_t *data, uint32_t length) override;
     uint32_t RecordSize() const override { return sizeof(SOldLoopSongData); }
-    uint32_t RecordStep() const override { return 2; }
     bool RecordWhole(const uint8_t *record) const override;
     // The song-file flag follows every record, as after a commit: RESULT_STORED_NO_ANSWER when
     // the record was written but the flag could not be raised.

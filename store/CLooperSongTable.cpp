@@ -48,8 +48,16 @@ CLooperSongBase *CLooperSongTable::Store(uint32_t slot) const
 void CLooperSongTable::CreateStores(const DeviceModel &model)
 {
     m_stores.clear();
+    m_nStoreKind = model.storeKind;
     for (uint32_t i = 0; i < model.songSlots; ++i)
         m_stores.push_back(CreateStore(model.storeKind));
+}
+
+std::unique_ptr<CLooperSongBase> CLooperSongTable::ScratchStore(uint32_t slot) const
+{
+    std::unique_ptr<CLooperSongBase> store = CreateStore(m_nStoreKind);
+    store->Attach(m_stores[slot]->InfoBlock(), m_geometry, m_port);
+    return store;
 }
 
 int32_t CLooperSongTable::PrepareLoad()
@@ -58,6 +66,7 @@ int32_t CLooperSongTable::PrepareLoad()
         return RESULT_DEVICE_NOT_OPEN;
     m_usedBlocks.reset();
     m_slotResults.clear();
+    m_shares.clear();
     const DeviceModel *model = FindDeviceModel(m_port.Identity().productId);
     if (!model || model->storeKind == STORE_NONE || !model->geometry) {
         // The stores of an earlier device must not be used on this one.
@@ -68,7 +77,9 @@ int32_t CLooperSongTable::PrepareLoad()
     CreateStores(*model);
     m_geometry = *model->geometry;
     m_slotResults.assign(m_stores.size(), RESULT_BAD_SLOT);
-    m_recoverablePages.assign(m_stores.size(), -1);
+    m_recoverable.assign(m_stores.size(), SSongPlace());
+    m_recoverableBlocks.assign(m_stores.size(), UsedBlockMap());
+    m_shares.assign(m_stores.size(), SShare());
     m_nLoadResult = RESULT_OK;
     return RESULT_OK;
 }
@@ -86,19 +97,26 @@ int32_t CLooperSongTable::LoadAttachedSlot(uint32_t slot)
     // A read that a stop cut short says nothing about the record.
     if (m_slotResults[slot] != RESULT_OK && CancelRequested())
         m_slotResults[slot] = RESULT_CANCELLED;
+    m_recoverable[slot] = SSongPlace();
+    m_recoverableBlocks[slot].reset();
     // Only a record found broken is searched further: a link that failed would fail again.
-    const bool recordBroken = m_slotResults[slot] == RESULT_CHECKSUM_ERROR;
-    m_recoverablePages[slot] = recordBroken ? RecoverablePage(slot) : -1;
+    if (m_slotResults[slot] == RESULT_CHECKSUM_ERROR)
+        FindRecoverable(slot);
     return m_slotResults[slot];
 }
 
 // The previous record is offered only when it reads as a sound record of this model, as the load
 // after the repair will read it.
-int32_t CLooperSongTable::RecoverablePage(uint32_t slot)
+void CLooperSongTable::FindRecoverable(uint32_t slot)
 {
-    const int32_t page = m_stores[slot]->FindRecoverablePage();
-    UsedBlockMap blocks;
-    return page >= 0 && m_stores[slot]->MarkRecordBlocks(page, blocks) == RESULT_OK ? page : -1;
+    CLooperSongBase &store = *m_stores[slot];
+    SSongPlace previous{store.InfoBlock(), store.FindRecoverablePage(), {}};
+    if (previous.fatPage >= 0 &&
+        store.MarkRecordBlocks(previous.fatPage, m_recoverableBlocks[slot]) == RESULT_OK &&
+        store.ReadWholeRecord(previous.fatPage, previous.record) == RESULT_OK)
+        m_recoverable[slot] = previous;
+    else
+        m_recoverableBlocks[slot].reset();
 }
 
 int32_t CLooperSongTable::LoadSongs()
@@ -111,7 +129,8 @@ int32_t CLooperSongTable::LoadSongs()
         if (m_nLoadResult != RESULT_OK)
             return m_nLoadResult;
     }
-    return RESULT_OK;
+    FindSharedSongs();
+    return m_nLoadResult;
 }
 
 int32_t CLooperSongTable::LoadEachSong()
@@ -123,6 +142,7 @@ int32_t CLooperSongTable::LoadEachSong()
         if (LoadSlot(i) != RESULT_OK && m_nLoadResult == RESULT_OK)
             m_nLoadResult = m_slotResults[i];
     }
+    FindSharedSongs();
     return m_nLoadResult;
 }
 
@@ -133,18 +153,23 @@ int32_t CLooperSongTable::ReloadSong(uint32_t slot)
         return result;
     if (!m_stores[slot]->IsAttached())
         return RESULT_BAD_SLOT;
-    return LoadAttachedSlot(slot);
+    const int32_t loaded = LoadAttachedSlot(slot);
+    FindSharedSongs();
+    return loaded;
 }
 
 int32_t CLooperSongTable::SlotLoadResult(uint32_t slot) const
 {
-    return slot < m_slotResults.size() ? m_slotResults[slot] : RESULT_BAD_SLOT;
+    if (slot >= m_slotResults.size())
+        return RESULT_BAD_SLOT;
+    return m_slotResults[slot] == RESULT_OK && m_shares[slot].partner >= 0 ? RESULT_SHARED_BLOCKS
+                                                                           : m_slotResults[slot];
 }
 
 bool CLooperSongTable::HasDamagedSlot() const
 {
-    for (const int32_t result : m_slotResults) {
-        if (result != RESULT_OK)
+    for (uint32_t slot = 0; slot < m_slotResults.size(); ++slot) {
+        if (SlotLoadResult(slot) != RESULT_OK)
             return true;
     }
     return false;
@@ -152,7 +177,11 @@ bool CLooperSongTable::HasDamagedSlot() const
 
 bool CLooperSongTable::SongRecoverable(uint32_t slot) const
 {
-    return slot < m_recoverablePages.size() && m_recoverablePages[slot] >= 0;
+    if (slot >= m_shares.size())
+        return false;
+    if (m_shares[slot].partner >= 0)
+        return m_shares[slot].kind != SHARE_UNRESOLVED;
+    return m_recoverable[slot].IsValid();
 }
 
 int32_t CLooperSongTable::RepairSong(uint32_t slot)
@@ -162,16 +191,25 @@ int32_t CLooperSongTable::RepairSong(uint32_t slot)
         return result;
     if (!SongRecoverable(slot))
         return RESULT_BAD_SLOT;
-    UsedBlockMap previousBlocks;
-    const int32_t marked = m_stores[slot]->MarkRecordBlocks(m_recoverablePages[slot], previousBlocks);
-    if (marked != RESULT_OK)
-        return marked;
-    if ((previousBlocks & m_usedBlocks).any())
+    const int32_t repaired = m_shares[slot].partner >= 0 ? SeparateShared(slot) : RepairRecord(slot);
+    FindSharedSongs();
+    return repaired;
+}
+
+// The song the repair brings back lies at a new place afterwards: what the computer keeps about it
+// goes along.
+int32_t CLooperSongTable::RepairRecord(uint32_t slot)
+{
+    if ((m_recoverableBlocks[slot] & m_usedBlocks).any())
         return RESULT_BAD_SLOT;
-    const int32_t rewritten = m_stores[slot]->RewriteRecord(m_recoverablePages[slot]);
+    const SSongPlace previous = m_recoverable[slot];
+    const int32_t rewritten = m_stores[slot]->RewriteRecord(previous.fatPage);
     if (rewritten != RESULT_OK)
         return rewritten;
-    return LoadAttachedSlot(slot);
+    const int32_t loaded = LoadAttachedSlot(slot);
+    if (loaded == RESULT_OK)
+        NoteMove(previous, slot);
+    return loaded;
 }
 
 QString CLooperSongTable::SongRowText(uint32_t slot) const
@@ -207,6 +245,9 @@ int32_t CLooperSongTable::EraseSong(uint32_t slot)
     const int32_t result = CheckSlot(slot);
     if (result != RESULT_OK)
         return result;
+    // Deleting either slot of a cut swap would take the song that only the repair brings back.
+    if (m_shares[slot].kind == SHARE_ROLL_BACK)
+        return RESULT_SHARED_BLOCKS;
     const int32_t erased = m_stores[slot]->Erase();
     if (erased == RESULT_OK && m_pObserver)
         m_pObserver->SongErased(slot);
@@ -214,14 +255,16 @@ int32_t CLooperSongTable::EraseSong(uint32_t slot)
 }
 
 // Free blocks are known only when every other slot was loaded: a slot that was not could own
-// any block. The slot written to may be unknown: its old blocks are its own.
-bool CLooperSongTable::BlockMapComplete(uint32_t slot) const
+// any block. The slot written to may be unknown: its old blocks are its own. While two slots share
+// blocks, a write to either would leave a song that only the repair brings back nowhere.
+// RESULT_OK, or why the write is refused.
+int32_t CLooperSongTable::RefusedWrite(uint32_t slot) const
 {
     for (uint32_t i = 0; i < m_slotResults.size(); ++i) {
-        if (i != slot && m_slotResults[i] != RESULT_OK)
-            return false;
+        if (i != slot && SlotLoadResult(i) != RESULT_OK)
+            return m_nLoadResult != RESULT_OK ? m_nLoadResult : SlotLoadResult(i);
     }
-    return true;
+    return m_shares[slot].partner >= 0 ? RESULT_SHARED_BLOCKS : RESULT_OK;
 }
 
 int32_t CLooperSongTable::WriteSong(uint32_t slot, const uint8_t *bytes, uint32_t length,
@@ -234,8 +277,9 @@ int32_t CLooperSongTable::WriteSong(uint32_t slot, const uint8_t *bytes, uint32_
         return RESULT_BAD_SLOT;
     if (length == 0 || bytes == nullptr)
         return RESULT_WRITE_FAILED;
-    if (!BlockMapComplete(slot))
-        return m_nLoadResult;
+    result = RefusedWrite(slot);
+    if (result != RESULT_OK)
+        return result;
     const uint32_t group = m_geometry.groupSize;
     const uint64_t padded = (static_cast<uint64_t>(length) + group - 1) / group * group;
     SBlockList blocks;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SSongPlace.h"
+
 #include <cstdint>
 
 // Told by the song table what it learnt about a slot's song, right after the table's work succeeded,
@@ -13,4 +15,6 @@ public:
     virtual void SongWritten(uint32_t slot) = 0;
     // The song of `slot` was deleted; the slot's store still describes it until the next load.
     virtual void SongErased(uint32_t slot) = 0;
+    // The same song now lies at another place (moved, swapped or repaired): its audio did not change.
+    virtual void SongMoved(const SSongPlace &from, const SSongPlace &to) = 0;
 };

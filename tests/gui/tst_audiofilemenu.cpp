@@ -48,8 +48,9 @@ private slots:
     void menuImportsAndExports()
     {
         Start();
-        QCOMPARE(ChooseFromMenu(4, "Export…"), QStringList({"Import audio file…", "-Export…",
-                                                            "Back up all songs…", "Restore from backup…"}));
+        QCOMPARE(ChooseFromMenu(4, "Export…"),
+                 QStringList({"Import audio file…", "-Export…", "-Move to slot…", "Swap with slot…",
+                              "Back up all songs…", "Restore from backup…"}));
 
         m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(m_dir.filePath("tone.wav")));
         m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
@@ -64,8 +65,9 @@ private slots:
         const QString output = m_dir.filePath("export.flac");
         m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(output));
         m_pAnswerer->Expect(CDialogAnswerer::Press(QMessageBox::Ok));
-        QCOMPARE(ChooseFromMenu(4, "Export…"), QStringList({"Import audio file…", "Export…",
-                                                            "Back up all songs…", "Restore from backup…"}));
+        QCOMPARE(ChooseFromMenu(4, "Export…"),
+                 QStringList({"Import audio file…", "Export…", "Move to slot…", "Swap with slot…",
+                              "Back up all songs…", "Restore from backup…"}));
         QVERIFY(m_pAnswerer->WaitForAll());
         QCOMPARE(m_pAnswerer->Seen().value(0).strText, QString("Song 005.wav"));
         QCOMPARE(m_pAnswerer->SeenTexts().last(), QString("Successful !"));

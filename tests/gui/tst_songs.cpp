@@ -6,10 +6,12 @@
 #include "CWaveformView.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
+#include "SongListMenu.h"
 #include "WindowTestEnd.h"
 #include "WavBytes.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -361,6 +363,54 @@ private slots:
         QFile names(CSongNames::DefaultPath());
         QVERIFY(names.open(QIODevice::ReadOnly));
         QVERIFY(!names.readAll().contains("Bass line"));
+    }
+
+    // A row dropped on another swaps the two songs once the box says Yes; the menu's move asks for
+    // the slot and before it replaces a song. The selection and the name follow the song.
+    void songsSwappedByDragAndMovedByMenu()
+    {
+        Start(10002, {{2, 192 * 2000}, {6, 192 * 3000}});
+        m_pWindow->show();
+        QApplication::setActiveWindow(m_pWindow.get());
+        List()->setCurrentRow(2);
+        QTest::keyClick(List(), Qt::Key_F2);
+        QTest::keyClicks(m_pWindow->findChild<QLineEdit *>("m_editSongName"), "Pad");
+        QTest::keyClick(m_pWindow->findChild<QLineEdit *>("m_editSongName"), Qt::Key_Return);
+        for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+            std::unique_ptr<QMimeData> row(List()->model()->mimeData({List()->model()->index(2, 0)}));
+            const QPoint pos = List()->visualItemRect(List()->item(6)).center();
+            QDragEnterEvent enter(pos, Qt::CopyAction, row.get(), Qt::LeftButton, Qt::NoModifier);
+            QDropEvent drop(pos, Qt::CopyAction, row.get(), Qt::LeftButton, Qt::NoModifier);
+            m_pAnswerer->Reset();
+            m_pAnswerer->Expect(CDialogAnswerer::Press(answer));
+            QApplication::sendEvent(List()->viewport(), &enter);
+            QApplication::sendEvent(List()->viewport(), &drop);
+            QVERIFY(m_pAnswerer->WaitForAll());
+            QCOMPARE(m_pAnswerer->SeenTexts(), QStringList{"Swap Song 003 and Song 007?"});
+        }
+        QCOMPARE(List()->item(2)->text(), QString("Song 003 -- (0.55  MB)"));
+        QCOMPARE(List()->item(6)->text(), QString("Song 007 -- (0.37  MB)"));
+        QCOMPARE(m_pWindow->CurrentRow(), 6);
+        QCOMPARE(Text("m_lblSongName"), QString("Pad"));
+
+        m_pAnswerer.reset();
+        QStringList seen;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&seen] {
+            auto *pInput = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!pInput)
+                return AnswerActiveBox(QMessageBox::Yes, seen);
+            seen << pInput->labelText();
+            pInput->setIntValue(3);
+            pInput->accept();
+        });
+        answer.start(50);
+        ChooseFromSongListMenu(List(), 6, QString::fromUtf8("Move to slot\u2026"));
+        QTRY_COMPARE(List()->item(6)->text(), QString("Song 007 -- (Empty)"));
+        QCOMPARE(seen, (QStringList{"Move Song 007 to slot:",
+                                    "Move Song 007 to slot 3? The song in slot 3 is deleted."}));
+        QCOMPARE(m_pWindow->CurrentRow(), 2);
+        QCOMPARE(Text("m_lblSongName"), QString("Pad"));
     }
 
 private:

@@ -2,6 +2,7 @@
 #include "CSimBus.h"
 #include "CancelRequest.h"
 #include "CliRun.h"
+#include "JackTesting.h"
 #include "LooperFlashFile.h"
 #include "ToneMeasure.h"
 
@@ -9,72 +10,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <jack/jack.h>
-
 #include <cmath>
-#include <utility>
 
 namespace {
 const uint32_t SONG_RATE = 46875;
 const uint32_t SONG_FRAMES = 2 * SONG_RATE;
 const STone TONES[] = {{1000, 0.5}, {2500, 0.25}};
-
-// Records its two inputs from its start, and every connection made in the graph.
-struct SJackRecorder {
-    // Closing joins the client's threads: what they recorded may be read from then on.
-    void Close()
-    {
-        if (client)
-            jack_client_close(std::exchange(client, nullptr));
-    }
-    ~SJackRecorder() { Close(); }
-    bool Open()
-    {
-        client = jack_client_open("recorder", JackNoStartServer, nullptr);
-        for (int c = 0; client && c < 2; ++c)
-            ports[c] = jack_port_register(client, c ? "2" : "1", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
-        return client && jack_set_process_callback(client, &Record, this) == 0 &&
-               jack_set_port_connect_callback(client, &Connected, this) == 0 && jack_activate(client) == 0;
-    }
-    static int Record(jack_nframes_t count, void *user)
-    {
-        auto *self = static_cast<SJackRecorder *>(user);
-        const size_t kept = std::min<size_t>(count, self->samples[0].size() - self->frames);
-        for (int c = 0; c < 2; ++c) {
-            const auto *input = static_cast<const float *>(jack_port_get_buffer(self->ports[c], count));
-            std::copy(input, input + kept, self->samples[c].begin() + self->frames);
-        }
-        self->frames += kept;
-        return 0;
-    }
-    static void Connected(jack_port_id_t a, jack_port_id_t b, int connect, void *user)
-    {
-        auto *self = static_cast<SJackRecorder *>(user);
-        if (connect)
-            self->connections << QString(jack_port_name(jack_port_by_id(self->client, a))) + ">" +
-                                     jack_port_name(jack_port_by_id(self->client, b));
-    }
-    // A channel from its first to its last sound.
-    std::vector<double> Sound(int channel) const
-    {
-        const auto begin = samples[channel].begin();
-        const auto loud = [](float sample) { return std::fabs(sample) > 1e-3f; };
-        const auto first = std::find_if(begin, begin + frames, loud);
-        const auto last =
-            std::find_if(std::make_reverse_iterator(begin + frames), std::make_reverse_iterator(first), loud);
-        return std::vector<double>(first, last.base());
-    }
-    jack_client_t *client = nullptr;
-    jack_port_t *ports[2] = {};
-    std::vector<float> samples[2] = {std::vector<float>(8 * 48000), std::vector<float>(8 * 48000)};
-    size_t frames = 0;
-    QStringList connections;
-};
-
-// Stopped gently once its clients are gone, so that it leaves nothing behind.
-struct SJackServer : QProcess {
-    ~SJackServer() override { terminate(), waitForFinished(); }
-};
 
 QByteArray ToneSong(uint32_t channels)
 {
@@ -89,9 +30,7 @@ QByteArray ToneSong(uint32_t channels)
 }
 } // namespace
 
-// brindle-cli play on a JACK server of the test's own (dummy driver), so that the client names, the
-// rate and the load are the test's, heard by a JACK client of the test. The server is synchronous: on
-// a busy machine it waits for a late client instead of dropping what the client was to pass on.
+// brindle-cli play on a JACK server of the test's own (dummy driver), heard by a JACK client of the test.
 class TestPlayback : public QObject {
     Q_OBJECT
 
@@ -119,20 +58,16 @@ private slots:
         QTemporaryDir folder;
         CSimBus::Instance().SetUsbWirePace(false);
         QVERIFY(LooperFlashFile::Write(folder.filePath("flash"), model, {{0, ToneSong(channels)}}));
-        const QString server = QStringLiteral("brindle-playback-%1").arg(QCoreApplication::applicationPid());
         qputenv("BRINDLE_MIDI_API", "simulator");
         qputenv("BRINDLE_SIM_MODEL", QByteArray::number(model));
         qputenv("BRINDLE_SIM_FLASH", folder.filePath("flash").toUtf8());
         qputenv("BRINDLE_SIM_WIRE", wire.toUtf8());
         qputenv("BRINDLE_SIM_SIGNAL", signalAt.toUtf8());
-        qputenv("JACK_DEFAULT_SERVER", server.toUtf8());
-        SJackServer jackd;
-        jackd.start("jackd", {"-n", server, "--no-realtime", "-S", "-t", "10000", "-d", "dummy", "-r", rate});
-        if (!jackd.waitForStarted())
+        CJackServer jackd;
+        if (!jackd.Start(rate))
             QSKIP("jackd is not installed");
-        SJackRecorder recorder;
-        for (int tries = 0; tries < 50 && !recorder.Open(); ++tries)
-            QTest::qWait(100);
+        CJackRecorder recorder;
+        QVERIFY(recorder.Open());
         const QStringList output = device.isEmpty() ? QStringList() : QStringList{"--audio-device", device};
         CRecordingPresenter presenter;
         const int status = RunCli(QStringList{"play", "1", "--audio-api", "jack", "--from", from} + output);

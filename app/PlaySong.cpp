@@ -138,7 +138,7 @@ void BrindleQT::OnPlayStep()
         nState = m_pPlayer->Step();
     }
     ui->m_songPanel->Waveform()->SetPlayCursor(m_pPlayer->PositionSeconds());
-    if (bWasReading && !m_pPlayer->Reading() && nState != PLAY_FAILED && m_bPlayFromLooper)
+    if (m_bPlayFromLooper && bWasReading && !m_pPlayer->Reading())
         KeepPlayedSong();
     if (nState != PLAY_RUNNING) {
         EndPlaying();
@@ -148,7 +148,7 @@ void BrindleQT::OnPlayStep()
 }
 
 // A song read whole while it played is kept, so that its waveform is exact and the next Play reads
-// nothing from the looper.
+// nothing from the looper; a read that stopped or failed short of the end keeps nothing.
 void BrindleQT::KeepPlayedSong()
 {
     const std::vector<uint8_t> &song = m_pPlayer->ReadBytes();

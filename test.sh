@@ -2,7 +2,7 @@
 # Installs what is missing, builds, starts a JACK server for the RtMidi tests and runs every test;
 # then checks the installed files and the Debian package (scripts/check-packaging.sh);
 # then the whole suite once more in an AddressSanitizer + UndefinedBehaviorSanitizer build (clang),
-# the threaded tests (transport, device port, monitor, JACK) in a ThreadSanitizer build; and every
+# the threaded tests (transport, device port, monitor, JACK, playback) in a ThreadSanitizer build; and every
 # fuzz target for a bounded time (BRINDLE_FUZZ_SECONDS each, default 30, side by side). Ends with
 # the time each stage took.
 set -euo pipefail
@@ -54,7 +54,7 @@ export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
 ctest --test-dir build-asan --output-on-failure -j2 --timeout 900
 
 stage "thread sanitizer build and test (threaded tests only)"
-tsan_tests=(tst_midilink tst_usbport tst_usbport_sim tst_devicemonitor tst_jack_link)
+tsan_tests=(tst_midilink tst_usbport tst_usbport_sim tst_devicemonitor tst_jack_link tst_playback tst_playsong)
 CC=clang CXX=clang++ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLE_TSAN=ON \
   -DBRINDLE_BENCHMARKS=OFF >/dev/null
 cmake --build build-tsan -j"$(nproc)" --target "${tsan_tests[@]}"

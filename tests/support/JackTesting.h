@@ -17,17 +17,26 @@
 
 // With the dummy driver, under a name of the test program's own that becomes the process's default
 // server, so that the client names, the rate and the load are the test's. Synchronous: on a busy
-// machine it waits for a late client instead of dropping what the client was to pass on. Stopped
-// gently once its clients are gone, so that it leaves nothing behind.
+// machine it waits for a late client instead of dropping what the client was to pass on. Temporary:
+// it ends once its last client has gone, also when the test dies. JACK keeps a machine-wide table of
+// a few servers, and the entry of one that did not end cleanly is only taken back by a server of the
+// same name: the name is the program's and its folder's, not its process id.
 struct CJackServer : QProcess {
     bool Start(const QString &rate)
     {
-        const QString name = QStringLiteral("brindle-test-%1").arg(QCoreApplication::applicationPid());
+        const QString name = QStringLiteral("brindle-%1-%2")
+                                 .arg(QCoreApplication::applicationName())
+                                 .arg(qHash(QCoreApplication::applicationDirPath()), 8, 16, QLatin1Char('0'));
         qputenv("JACK_DEFAULT_SERVER", name.toUtf8());
-        start("jackd", {"-n", name, "--no-realtime", "-S", "-t", "10000", "-d", "dummy", "-r", rate});
+        start("jackd", {"-n", name, "--no-realtime", "-S", "-T", "-t", "10000", "-d", "dummy", "-r", rate});
         return waitForStarted();
     }
-    ~CJackServer() override { terminate(), waitForFinished(); }
+    ~CJackServer() override
+    {
+        terminate();
+        if (!waitForFinished(5000))
+            kill(), waitForFinished();
+    }
 };
 
 // Records its two inputs ("recorder:1", "recorder:2") from its start, and every connection made in the graph.

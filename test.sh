@@ -62,7 +62,7 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp
-tsan_tests=(tst_midilink tst_usbport tst_usbport_sim tst_devicemonitor tst_jack_link)
+tsan_tests=(tst_midilink tst_usbport tst_usbport_sim tst_devicemonitor tst_jack_link tst_playback)
 
 stage "build"
 scripts/build.sh build

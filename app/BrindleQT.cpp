@@ -1,6 +1,9 @@
 #include "BrindleQT.h"
+#include "CAudioOutput.h"
 #include "COverviewReader.h"
 #include "CSongInfoKeeper.h"
+#include "CSongPanel.h"
+#include "CSongPlayer.h"
 #include "CancelRequest.h"
 #include "ui_BrindleQT.h"
 
@@ -41,6 +44,7 @@ BrindleQT::BrindleQT(QWidget *parent)
     ApplyStyleSheet();
     SetUpAudioFileActions();
     SetUpSongPanel();
+    SetUpPlayback();
     CreateStopShortcut();
     CreateShortcuts();
     StartDeviceMonitor();
@@ -78,6 +82,7 @@ void BrindleQT::ApplyStyleSheet()
 
 void BrindleQT::BeginOperation(int32_t nOperation)
 {
+    StopPlaying();
     // A stop asked for during the previous operation must not end this one.
     ClearCancel();
     ui->progressBar->setValue(0);
@@ -107,6 +112,7 @@ void BrindleQT::EndOperation()
 void BrindleQT::EnableSongCommands()
 {
     EnableCommandButtons(m_nOperation == OP_NONE && m_pUSBPort->State() == LINK_NORMAL);
+    ui->m_songPanel->SetPlayAllowed(m_nOperation == OP_NONE);
     UpdateSongButtons();
 }
 

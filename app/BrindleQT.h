@@ -15,8 +15,12 @@
 #include <memory>
 #include <thread>
 
+class CAudioOutput;
 class COverviewReader;
+class CLooperSongBase;
 class CSongInfoKeeper;
+class CSongPlayer;
+struct SSongPeaks;
 class QMenu;
 
 namespace Ui {
@@ -167,4 +171,24 @@ private:
     QTimer m_overviewTimer;
     // The song the panel shows; invalid for none.
     SSongIdentity m_panelIdentity;
+
+    // Playing the panel's song (PlaySong.cpp). Playing is no operation: the window stays usable, a
+    // row change stops it, and every operation stops it as it begins. The player steps on a timer,
+    // one device request per step, on the GUI thread that owns the link.
+    void SetUpPlayback();
+    void OnPlaySong();
+    void StartPlaying();
+    bool OpenAudioOutput(QString &strProblem);
+    void StopPlaying();
+    void EndPlaying();
+    bool PlayMayRead() const;
+    void OnPlayStep();
+    void KeepPlayedSong();
+    void ShowKeptPeaks(uint32_t nSlot, const SSongPeaks &peaks);
+    std::unique_ptr<CAudioOutput> m_pAudioOutput;
+    std::unique_ptr<CSongPlayer> m_pPlayer;
+    QTimer m_playTimer;
+    uint32_t m_nPlaySlot = 0;
+    const CLooperSongBase *m_pPlayStore = nullptr;
+    bool m_bPlayFromLooper = false;
 };

@@ -8,16 +8,20 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace {
 const int MARGIN = 6;
 const int SPACING = 8;
 const char *const NO_NAME = "No name (double-click or F2 to name it)";
+const char *const PLAY = "Play";
+const char *const STOP = "Stop";
 } // namespace
 
 CSongPanel::CSongPanel(QWidget *parent)
     : QFrame(parent), m_pTitle(new QLabel(this)), m_pName(new QLabel(this)), m_pNameEdit(new QLineEdit(this)),
-      m_pFacts(new QLabel(this)), m_pWaveform(new CWaveformView(this)), m_bHasSong(false), m_bEditing(false)
+      m_pFacts(new QLabel(this)), m_pPlay(new QPushButton(QString::fromLatin1(PLAY), this)),
+      m_pWaveform(new CWaveformView(this)), m_bHasSong(false), m_bEditing(false), m_bPlayAllowed(true)
 {
     setFrameShape(QFrame::StyledPanel);
     QFont bold = font();
@@ -30,6 +34,12 @@ CSongPanel::CSongPanel(QWidget *parent)
     m_pNameEdit->installEventFilter(this);
     m_pNameEdit->hide();
     m_pFacts->setObjectName(QStringLiteral("m_lblSongFacts"));
+    m_pFacts->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_pPlay->setObjectName(QStringLiteral("m_btnPlay"));
+    m_pPlay->setToolTip(QStringLiteral("Play the song on this computer, or stop it (Space)"));
+    // The keyboard belongs to the list and Space to the window's shortcut, not to this button.
+    m_pPlay->setFocusPolicy(Qt::NoFocus);
+    connect(m_pPlay, &QPushButton::clicked, this, &CSongPanel::PlayClicked);
     m_pWaveform->setObjectName(QStringLiteral("m_waveform"));
     connect(m_pNameEdit, &QLineEdit::returnPressed, this, [this] { EndNameEdit(true); });
     LayOut();
@@ -45,6 +55,7 @@ void CSongPanel::LayOut()
     pNameLine->addWidget(m_pTitle);
     pNameLine->addWidget(m_pName, 1);
     pNameLine->addWidget(m_pNameEdit, 1);
+    pNameLine->addWidget(m_pPlay);
     auto *pLayout = new QVBoxLayout(this);
     pLayout->setContentsMargins(MARGIN, MARGIN - 2, MARGIN, MARGIN);
     pLayout->setSpacing(2);
@@ -69,8 +80,10 @@ void CSongPanel::ShowSong(const QString &title, const QString &name, const QStri
     EndNameEdit(false);
     m_bHasSong = true;
     m_pTitle->setText(title);
+    m_strFacts = facts;
     m_pFacts->setText(facts);
     SetName(name);
+    EnablePlay();
 }
 
 void CSongPanel::ShowSlotText(const QString &title, const QString &text)
@@ -80,8 +93,37 @@ void CSongPanel::ShowSlotText(const QString &title, const QString &text)
     m_strName.clear();
     m_pTitle->setText(title);
     m_pName->clear();
+    m_strFacts.clear();
     m_pFacts->clear();
     m_pWaveform->SetMessage(text);
+    EnablePlay();
+}
+
+void CSongPanel::SetPlayAllowed(bool allowed)
+{
+    m_bPlayAllowed = allowed;
+    EnablePlay();
+}
+
+void CSongPanel::EnablePlay()
+{
+    m_pPlay->setEnabled(m_bHasSong && m_bPlayAllowed);
+}
+
+bool CSongPanel::CanPlay() const
+{
+    return m_pPlay->isEnabled();
+}
+
+void CSongPanel::SetPlaying(bool playing)
+{
+    m_pPlay->setText(QString::fromLatin1(playing ? STOP : PLAY));
+    m_pFacts->setText(m_strFacts);
+}
+
+void CSongPanel::ShowPlayProblem(const QString &text)
+{
+    m_pFacts->setText(text);
 }
 
 void CSongPanel::SetName(const QString &name)

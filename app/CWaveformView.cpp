@@ -41,10 +41,26 @@ void CWaveformView::SetMessage(const QString &text)
     update();
 }
 
+// The cursor moves many times a second: the waveform is drawn again only when it moves a pixel.
 void CWaveformView::SetPlayCursor(double seconds)
 {
+    const bool bMoved = CursorColumn(seconds) != CursorColumn(m_dCursor);
     m_dCursor = seconds;
-    update();
+    if (bMoved)
+        update();
+}
+
+QRect CWaveformView::WaveArea() const
+{
+    return rect().adjusted(1, 1, -1, -TICK_STRIP);
+}
+
+int CWaveformView::CursorColumn(double seconds) const
+{
+    if (seconds < 0 || m_dSeconds <= 0 || m_peaks.IsEmpty())
+        return -1;
+    const QRect area = WaveArea();
+    return area.left() + int(std::lround(std::min(seconds / m_dSeconds, 1.0) * (area.width() - 1)));
 }
 
 void CWaveformView::paintEvent(QPaintEvent *)
@@ -53,7 +69,7 @@ void CWaveformView::paintEvent(QPaintEvent *)
     painter.fillRect(rect(), palette().base());
     painter.setPen(palette().mid().color());
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    const QRect area = rect().adjusted(1, 1, -1, -TICK_STRIP);
+    const QRect area = WaveArea();
     if (m_peaks.IsEmpty()) {
         painter.setPen(palette().placeholderText().color());
         painter.drawText(rect().adjusted(6, 0, -6, 0), Qt::AlignCenter | Qt::TextWordWrap, m_strMessage);
@@ -110,9 +126,9 @@ void CWaveformView::DrawTicks(QPainter &painter, const QRect &area) const
 
 void CWaveformView::DrawCursor(QPainter &painter, const QRect &area) const
 {
-    if (m_dCursor < 0 || m_dSeconds <= 0)
+    const int x = CursorColumn(m_dCursor);
+    if (x < 0)
         return;
-    const int x = area.left() + int(std::lround(std::min(m_dCursor / m_dSeconds, 1.0) * (area.width() - 1)));
     painter.setPen(QPen(palette().text().color(), 1));
     painter.drawLine(x, area.top(), x, area.bottom());
 }

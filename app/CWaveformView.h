@@ -30,6 +30,9 @@ private:
     void DrawPeaks(QPainter &painter, const QRect &area) const;
     void DrawTicks(QPainter &painter, const QRect &area) const;
     void DrawCursor(QPainter &painter, const QRect &area) const;
+    QRect WaveArea() const;
+    // The pixel column of the cursor at `seconds`; -1 when none is drawn.
+    int CursorColumn(double seconds) const;
 
     SSongPeaks m_peaks;
     double m_dSeconds;

@@ -19,6 +19,7 @@ void BrindleQT::OnDeleteSong()
     if (QMessageBox::information(nullptr, "Delete", strText, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::NoButton) != QMessageBox::Yes)
         return;
+    StopPlaying();
     // The table may have been reloaded while the box was open. Deleting a damaged slot erases its
     // record, which is how the looper becomes writable again.
     int32_t nResult = RESULT_BAD_SLOT;

@@ -7,6 +7,7 @@ void BrindleQT::OnRepairSong()
     const int32_t nRow = m_nCurRow;
     if (m_nOperation != OP_NONE || !IsDamagedRow(nRow) || !m_songTable.SongRecoverable(uint32_t(nRow)))
         return;
+    StopPlaying();
     const int32_t nResult = m_songTable.RepairSong(uint32_t(nRow));
     ReloadSongTable();
     FillSongList(nRow);

@@ -34,23 +34,28 @@ void BrindleQT::SetUpSongPanel()
     m_pSongInfo.reset(new CSongInfoKeeper(m_songTable, *m_pUSBPort, true));
     m_songTable.SetObserver(m_pSongInfo.get());
     // A song read whole (upload, export, backup) shows its exact waveform at once.
-    m_pSongInfo->SetKeptCallback([this](uint32_t nSlot, const SSongPeaks &peaks) {
-        if (int32_t(nSlot) == m_nCurRow && m_pSongInfo->Identity(nSlot) == m_panelIdentity) {
-            m_pOverview.reset();
-            ui->m_songPanel->Waveform()->SetPeaks(
-                peaks, SongSeconds(m_songTable.Store(nSlot)->GetSize(), m_songTable.Geometry()));
-        }
-    });
+    m_pSongInfo->SetKeptCallback(
+        [this](uint32_t nSlot, const SSongPeaks &peaks) { ShowKeptPeaks(nSlot, peaks); });
     connect(ui->m_songPanel, &CSongPanel::NameEdited, this, &BrindleQT::OnSongNameEdited);
     connect(ui->m_songPanel, &CSongPanel::Shown, this, [this] { m_overviewTimer.start(0); });
     m_overviewTimer.setSingleShot(true);
     connect(&m_overviewTimer, &QTimer::timeout, this, &BrindleQT::OnOverviewStep);
 }
 
+void BrindleQT::ShowKeptPeaks(uint32_t nSlot, const SSongPeaks &peaks)
+{
+    if (int32_t(nSlot) == m_nCurRow && m_pSongInfo->Identity(nSlot) == m_panelIdentity) {
+        m_pOverview.reset();
+        ui->m_songPanel->Waveform()->SetPeaks(
+            peaks, SongSeconds(m_songTable.Store(nSlot)->GetSize(), m_songTable.Geometry()));
+    }
+}
+
 // The panel follows the selected row; a song's waveform comes from the cache or, step by step,
-// from the looper. Whatever was being read for the previous row is dropped.
+// from the looper. Whatever was being read or played for the previous row is dropped.
 void BrindleQT::UpdateSongPanel()
 {
+    StopPlaying();
     m_pOverview.reset();
     m_panelIdentity = SSongIdentity();
     const uint32_t nSlot = uint32_t(m_nCurRow);

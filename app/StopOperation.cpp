@@ -33,10 +33,13 @@ bool BrindleQT::AskStopOperation()
     return true;
 }
 
-// A firmware update is not a transfer the user would stop with Escape; closing still says why it cannot stop.
+// A firmware update is not a transfer the user would stop with Escape; closing still says why it
+// cannot stop. A song playing stops without a question: nothing is lost.
 void BrindleQT::OnStopOperation()
 {
-    if (m_nOperation != OP_NONE && m_nOperation != OP_UPDATE_FIRMWARE)
+    if (m_nOperation == OP_NONE)
+        StopPlaying();
+    else if (m_nOperation != OP_UPDATE_FIRMWARE)
         AskStopOperation();
 }
 

@@ -1,12 +1,15 @@
 #include "BrindleQT.h"
 #include "Messages.h"
 #include "MidiBackendChoice.h"
+#include "MidiLibraryMessages.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    // What the MIDI and audio libraries print for themselves means nothing to a user of the window.
+    QuietMidiLibraries(qEnvironmentVariableIsEmpty("BRINDLE_DEBUG"));
     QString strError;
     if (!InstallMidiBackendFromEnvironment(strError)) {
         ShowMessage(strError);

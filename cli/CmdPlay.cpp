@@ -1,13 +1,13 @@
 #include "AudioOutputChoice.h"
 #include "CAudioOutput.h"
 #include "CCliLooper.h"
-#include "CLooperSongSource.h"
 #include "CSongPlayer.h"
 #include "CTerminalProgress.h"
 #include "CliCancel.h"
 #include "CliCommands.h"
 #include "DeviceSamples.h"
 #include "Messages.h"
+#include "SlotSongSource.h"
 
 #include <chrono>
 #include <cmath>
@@ -81,7 +81,7 @@ void PlayToTheEnd(CSongPlayer &player, bool quiet)
     }
 }
 
-// Plays the song of a slot while it is read out of the looper.
+// Plays the song of a slot while it is read out of the looper, or from the cache when it holds it.
 int RunPlay(const SCliOptions &options)
 {
     const SAudioOutputChoice choice = AudioOutputChoice(options.audioApi, options.audioDevice);
@@ -107,8 +107,9 @@ int RunPlay(const SCliOptions &options)
     uint32_t startByte = 0;
     if (!StartByte(looper.Table().Geometry(), looper.Table().Store(slot)->GetSize(), from, startByte))
         return PlayUsage(QStringLiteral("--from %1 lies past the end of the song").arg(options.from));
-    CSongPlayer player(std::make_unique<CLooperSongSource>(looper.Port(), looper.Table(), slot, startByte),
-                       output);
+    // A song the window has kept plays from the computer; the command line itself keeps none.
+    CSongPlayer player(
+        SlotSongSource(looper.Port(), looper.Table(), looper.SongInfo().Cache(), slot, startByte), output);
     if (!player.Play(errorText)) {
         ShowMessage(errorText);
         return EXIT_FAILED;

@@ -43,7 +43,7 @@ CAudioOutput::CAudioOutput() = default;
 
 CAudioOutput::~CAudioOutput()
 {
-    Stop(false);
+    Abort();
     try {
         if (m_pAudio && m_pAudio->isStreamOpen())
             m_pAudio->closeStream();
@@ -90,6 +90,10 @@ bool CAudioOutput::OpenOn(const SAudioApi &api, const QString &device)
                           &options, &OnOutputError);
         m_nRate = audio->getStreamSampleRate();
         m_nChannels = parameters.nChannels;
+        // The buffers asked for, or what the service reports when it holds more; then the buffer
+        // being filled.
+        m_nBufferedFrames =
+            uint32_t(std::max<long>(audio->getStreamLatency(), long(BUFFER_COUNT) * frames)) + frames;
         m_strName = QStringLiteral("%1: %2").arg(api.name, QString::fromStdString(info.name));
         m_pAudio = std::move(audio);
         return true;
@@ -103,7 +107,7 @@ bool CAudioOutput::Start(AudioRender render, void *user)
 {
     if (!m_pAudio)
         return false;
-    Stop(false);
+    Abort();
     m_pfnRender = render;
     m_pUser = user;
     g_bOutputFailed = false;
@@ -117,31 +121,17 @@ bool CAudioOutput::Start(AudioRender render, void *user)
 
 void CAudioOutput::Abort()
 {
-    Stop(false);
-}
-
-void CAudioOutput::Drain()
-{
-    Stop(true);
+    try {
+        if (m_pAudio && m_pAudio->isStreamRunning())
+            m_pAudio->abortStream();
+    } catch (const RtAudioError &) {
+        // A service that went away has stopped already.
+    }
 }
 
 bool CAudioOutput::Failed() const
 {
     return g_bOutputFailed;
-}
-
-void CAudioOutput::Stop(bool drain)
-{
-    try {
-        if (!m_pAudio || !m_pAudio->isStreamRunning())
-            return;
-        if (drain)
-            m_pAudio->stopStream();
-        else
-            m_pAudio->abortStream();
-    } catch (const RtAudioError &) {
-        // A service that went away has stopped already.
-    }
 }
 
 int CAudioOutput::OnBuffer(void *output, void *, unsigned int frames, double, unsigned int, void *user)

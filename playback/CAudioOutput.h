@@ -29,13 +29,16 @@ public:
     bool IsOpen() const { return m_pAudio != nullptr; }
     // Starts calling render for every buffer, on the output's own thread.
     bool Start(AudioRender render, void *user);
-    // Both stop the calls, at once or once what was handed over has been heard; the output stays open.
+    // Stops the calls at once; the output stays open. To let the end of a song be heard, a caller
+    // goes on rendering silence for BufferedFrames first: the library's own draining stop waits
+    // for a wake-up that its callback can send before the wait has begun, and then never returns.
     void Abort();
-    void Drain();
     // True once the library reported that the running output failed (its service went away).
     bool Failed() const;
 
     uint32_t Rate() const { return m_nRate; }
+    // The most the output holds of what was rendered before it is heard.
+    uint32_t BufferedFrames() const { return m_nBufferedFrames; }
     uint32_t Channels() const { return m_nChannels; }
     // "jack: system".
     QString Name() const { return m_strName; }
@@ -44,12 +47,12 @@ private:
     static int OnBuffer(void *output, void *input, unsigned int frames, double time, unsigned int status,
                         void *user);
     bool OpenOn(const SAudioApi &api, const QString &device);
-    void Stop(bool drain);
 
     std::unique_ptr<RtAudio> m_pAudio;
     AudioRender m_pfnRender = nullptr;
     void *m_pUser = nullptr;
     uint32_t m_nRate = 0;
     uint32_t m_nChannels = 0;
+    uint32_t m_nBufferedFrames = 0;
     QString m_strName;
 };

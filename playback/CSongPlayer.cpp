@@ -86,8 +86,8 @@ EPlayState CSongPlayer::Step()
     }
     if (m_bStarted && OutputLost())
         return End(PLAY_FAILED, QStringLiteral("The audio output %1 stopped").arg(m_output.Name()));
-    if (m_bInputComplete && m_pRing->Available() == 0) {
-        m_output.Drain();
+    if (m_bInputComplete && m_pRing->Available() == 0 && m_nTailFrames >= m_output.BufferedFrames()) {
+        m_output.Abort();
         m_eState = PLAY_FINISHED;
     }
     return m_eState;
@@ -224,7 +224,7 @@ void CSongPlayer::Render(float *output, uint32_t frames, uint32_t channels, void
     }
     std::fill(output + done * channels, output + frames * channels, 0.0f);
     self->m_nPlayedFrames += done;
-    if (done < frames && !self->m_bInputComplete)
-        self->m_nUnderrunFrames += frames - done;
+    if (done < frames)
+        (self->m_bInputComplete ? self->m_nTailFrames : self->m_nUnderrunFrames) += frames - done;
     ++self->m_nBuffers;
 }

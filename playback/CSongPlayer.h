@@ -96,5 +96,7 @@ private:
     std::atomic<bool> m_bInputComplete{false};
     std::atomic<uint64_t> m_nPlayedFrames{0};
     std::atomic<uint64_t> m_nUnderrunFrames{0};
+    // Frames of silence the output played after the last of the song.
+    std::atomic<uint64_t> m_nTailFrames{0};
     std::atomic<uint64_t> m_nBuffers{0};
 };

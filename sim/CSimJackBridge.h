@@ -22,6 +22,7 @@ private:
     static void OnRequest(double timeStamp, std::vector<unsigned char> *message, void *self);
 
     std::shared_ptr<CSimDevice> m_pDevice;
-    std::unique_ptr<RtMidiIn> m_pInput;
+    // The input's callback sends on the output: the input goes first.
     std::unique_ptr<RtMidiOut> m_pOutput;
+    std::unique_ptr<RtMidiIn> m_pInput;
 };

@@ -72,7 +72,7 @@ private slots:
             QMessageBox::Yes, "Cancelled");
         greyed.sort();
         QCOMPARE(greyed, QStringList({"m_btnDelete", "m_btnDownload", "m_btnExport", "m_btnImport",
-                                      "m_btnOpen", "m_btnUpdate", "m_btnUpload"}));
+                                      "m_btnOpen", "m_btnPlay", "m_btnUpdate", "m_btnUpload"}));
         QVERIFY(Button("m_btnStop")->isHidden());
         QVERIFY(Button("m_btnUpload")->isEnabled());
     }

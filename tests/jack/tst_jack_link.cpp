@@ -32,7 +32,7 @@ int PortIndex(unsigned int count, const std::function<std::string(unsigned int)>
 // and every callback's message size is kept, so the test sees how the library delivered it.
 class CJackEcho {
 public:
-    CJackEcho() : m_input(RtMidi::UNIX_JACK, "BrindleEcho"), m_output(RtMidi::UNIX_JACK, "BrindleEchoOut")
+    CJackEcho() : m_output(RtMidi::UNIX_JACK, "BrindleEchoOut"), m_input(RtMidi::UNIX_JACK, "BrindleEcho")
     {
         m_input.ignoreTypes(false, false, false);
         m_input.setCallback(&CJackEcho::OnMessage, this);
@@ -58,8 +58,9 @@ private:
 
     std::mutex m_mutex;
     std::vector<size_t> m_sizes;
-    RtMidiIn m_input;
+    // The input's callback sends on the output: the input goes first.
     RtMidiOut m_output;
+    RtMidiIn m_input;
 };
 
 } // namespace

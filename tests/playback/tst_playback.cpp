@@ -1,11 +1,19 @@
+#include "BrindleQT.h"
+#include "CDialogAnswerer.h"
 #include "CRecordingPresenter.h"
 #include "CSimBus.h"
+#include "CWaveformView.h"
 #include "CancelRequest.h"
 #include "CliRun.h"
 #include "LooperFlashFile.h"
+#include "SimulatedLoopers.h"
 #include "ToneMeasure.h"
+#include "WindowTestEnd.h"
 
+#include <QLabel>
+#include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -28,7 +36,14 @@ struct SJackRecorder {
             jack_client_close(std::exchange(client, nullptr));
     }
     ~SJackRecorder() { Close(); }
+    // Tries for a while: a server just started takes a moment to answer.
     bool Open()
+    {
+        for (int tries = 0; tries < 50 && !TryOpen(); ++tries)
+            Close(), QTest::qWait(100);
+        return client != nullptr;
+    }
+    bool TryOpen()
     {
         client = jack_client_open("recorder", JackNoStartServer, nullptr);
         for (int c = 0; client && c < 2; ++c)
@@ -71,15 +86,31 @@ struct SJackRecorder {
     QStringList connections;
 };
 
-// Stopped gently once its clients are gone, so that it leaves nothing behind.
+// The process's default server, with the dummy driver. Synchronous: on a busy machine it waits for a
+// late client instead of dropping what the client was to pass on. It ends with its last client, also
+// when the test dies; JACK's machine-wide table holds a few servers and frees the entry of one that
+// did not end cleanly only for a server of the same name, so the name is the program's own.
 struct SJackServer : QProcess {
-    ~SJackServer() override { terminate(), waitForFinished(); }
+    bool Start(const QString &rate)
+    {
+        const QString name =
+            "brindle-playback-" + QString::number(qHash(QCoreApplication::applicationDirPath()));
+        qputenv("JACK_DEFAULT_SERVER", name.toUtf8());
+        start("jackd", {"-n", name, "--no-realtime", "-S", "-T", "-t", "10000", "-d", "dummy", "-r", rate});
+        return waitForStarted();
+    }
+    ~SJackServer() override
+    {
+        terminate();
+        if (!waitForFinished(5000))
+            kill(), waitForFinished();
+    }
 };
 
-QByteArray ToneSong(uint32_t channels)
+QByteArray ToneSong(uint32_t channels, uint32_t frames = SONG_FRAMES)
 {
     QByteArray bytes;
-    for (uint32_t k = 0; k < SONG_FRAMES * channels; ++k) {
+    for (uint32_t k = 0; k < frames * channels; ++k) {
         const STone &tone = TONES[k % channels];
         const long value = std::lround(tone.amplitude * 8388607 *
                                        std::sin(2 * M_PI * tone.frequency * (k / channels) / SONG_RATE));
@@ -89,14 +120,17 @@ QByteArray ToneSong(uint32_t channels)
 }
 } // namespace
 
-// brindle-cli play on a JACK server of the test's own (dummy driver), so that the client names, the
-// rate and the load are the test's, heard by a JACK client of the test. The server is synchronous: on
-// a busy machine it waits for a late client instead of dropping what the client was to pass on.
+// brindle-cli play and the window's Play on a JACK server of the test's own, so that the client names,
+// the rate and the load are the test's, heard by a JACK client of the test.
 class TestPlayback : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { ClearCancel(); }
+    void cleanup()
+    {
+        ClearCancel();
+        EndWindowTest(m_pWindow, m_pAnswerer);
+    }
 
     void playsWhatTheLooperHolds_data()
     {
@@ -119,20 +153,16 @@ private slots:
         QTemporaryDir folder;
         CSimBus::Instance().SetUsbWirePace(false);
         QVERIFY(LooperFlashFile::Write(folder.filePath("flash"), model, {{0, ToneSong(channels)}}));
-        const QString server = QStringLiteral("brindle-playback-%1").arg(QCoreApplication::applicationPid());
         qputenv("BRINDLE_MIDI_API", "simulator");
         qputenv("BRINDLE_SIM_MODEL", QByteArray::number(model));
         qputenv("BRINDLE_SIM_FLASH", folder.filePath("flash").toUtf8());
         qputenv("BRINDLE_SIM_WIRE", wire.toUtf8());
         qputenv("BRINDLE_SIM_SIGNAL", signalAt.toUtf8());
-        qputenv("JACK_DEFAULT_SERVER", server.toUtf8());
         SJackServer jackd;
-        jackd.start("jackd", {"-n", server, "--no-realtime", "-S", "-t", "10000", "-d", "dummy", "-r", rate});
-        if (!jackd.waitForStarted())
+        if (!jackd.Start(rate))
             QSKIP("jackd is not installed");
         SJackRecorder recorder;
-        for (int tries = 0; tries < 50 && !recorder.Open(); ++tries)
-            QTest::qWait(100);
+        QVERIFY(recorder.Open());
         const QStringList output = device.isEmpty() ? QStringList() : QStringList{"--audio-device", device};
         CRecordingPresenter presenter;
         const int status = RunCli(QStringList{"play", "1", "--audio-api", "jack", "--from", from} + output);
@@ -157,7 +187,68 @@ private slots:
                      qPrintable(QStringLiteral("%1 dB SNR, %2 dBFS").arg(snr).arg(level)));
         }
     }
+
+    // In the window, a 5 s song (more than an overview reads whole): stopped by Stop and by a row
+    // change while it is read, then played to the end from the looper, then again from the cache.
+    void windowPlaysTheSelectedSong()
+    {
+        UseSimulatedLoopersInWindow();
+        const QByteArray song = ToneSong(1, 5 * SONG_RATE);
+        m_pDevice = AttachLooperWithSongs(10002, {{1, std::vector<uint8_t>(song.begin(), song.end())}});
+        CSimBus::Instance().SetUsbWirePace(true);
+        qputenv("BRINDLE_AUDIO_API", "jack");
+        qputenv("JACK_DEFAULT_SERVER", "brindle-no-server");
+        m_pAnswerer.reset(new CDialogAnswerer);
+        m_pWindow.reset(new BrindleQT);
+        m_pWindow->show();
+        QApplication::setActiveWindow(m_pWindow.get());
+        auto *list = m_pWindow->findChild<QListWidget *>("m_lstSong");
+        auto *waveform = m_pWindow->findChild<CWaveformView *>("m_waveform");
+        auto *play = m_pWindow->findChild<QPushButton *>("m_btnPlay");
+        list->setCurrentRow(1);
+        // The connection monitor's first look, then the overview, come before what is counted here.
+        QTest::qWait(1300);
+        QTRY_VERIFY(waveform->HasPeaks());
+        m_pDevice->ClearRequests();
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(m_pWindow->findChild<QLabel *>("m_lblSongFacts")->text(),
+                 QString("No audio output found (tried JACK)"));
+        QVERIFY(m_pDevice->Requests().empty());
+
+        SJackServer jackd;
+        if (!jackd.Start("48000"))
+            QSKIP("jackd is not installed");
+        qputenv("BRINDLE_AUDIO_DEVICE", "recorder");
+        for (int time = 0; time < 4; ++time) {
+            SJackRecorder recorder;
+            QVERIFY(recorder.Open());
+            list->setCurrentRow(1);
+            QCOMPARE(waveform->PeaksExact(), time == 3);
+            m_pDevice->ClearRequests();
+            QTest::keyClick(list, Qt::Key_Space);
+            if (time < 2) {
+                QTRY_VERIFY(waveform->PlayCursor() > 0.01);
+                time == 0 ? play->click() : list->setCurrentRow(0);
+                QCOMPARE(play->text(), QString("Play"));
+                const size_t requests = m_pDevice->Requests().size();
+                QTest::qWait(200);
+                QCOMPARE(m_pDevice->Requests().size(), requests);
+                continue;
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(play->text(), QString("Play"), 20000);
+            QVERIFY(waveform->PeaksExact());
+            QCOMPARE(m_pDevice->Requests().empty(), time == 3);
+            recorder.Close();
+            const double heard = recorder.Sound(1).size();
+            QVERIFY2(std::fabs(heard / (5 * 48000) - 1) < 0.01, qPrintable(QString::number(heard)));
+        }
+    }
+
+private:
+    std::shared_ptr<CSimDevice> m_pDevice;
+    std::unique_ptr<CDialogAnswerer> m_pAnswerer;
+    std::unique_ptr<BrindleQT> m_pWindow;
 };
 
-QTEST_GUILESS_MAIN(TestPlayback)
+QTEST_MAIN(TestPlayback)
 #include "tst_playback.moc"

@@ -1,5 +1,6 @@
 #include "BrindleQT.h"
 #include "CAudioOutput.h"
+#include "CDebugLogMessages.h"
 #include "CSongInfoKeeper.h"
 #include "CSongPanel.h"
 #include "CSongPlayer.h"
@@ -7,24 +8,12 @@
 #include "SlotSongSource.h"
 #include "ui_BrindleQT.h"
 
-#include <QDebug>
 #include <QShortcut>
 
 namespace {
 // Once the song is read the output only needs topping up now and then.
 const int TOP_UP_MS = 15;
 
-// A device message during a step of playing would open a box, and a nested event loop, in the middle
-// of a request; what failed shows on the panel's line instead.
-class CDebugLogMessages : public CMessagePresenter {
-public:
-    CDebugLogMessages() : m_pPrevious(SetMessagePresenter(this)) {}
-    ~CDebugLogMessages() override { SetMessagePresenter(m_pPrevious); }
-    void Present(const QString &text) override { qDebug("playing: %s", qPrintable(text)); }
-
-private:
-    CMessagePresenter *m_pPrevious;
-};
 } // namespace
 
 void BrindleQT::SetUpPlayback()
@@ -134,7 +123,7 @@ void BrindleQT::OnPlayStep()
     const bool bWasReading = m_pPlayer->Reading();
     EPlayState nState = PLAY_RUNNING;
     {
-        CDebugLogMessages quiet;
+        CDebugLogMessages quiet("playing");
         nState = m_pPlayer->Step();
     }
     ui->m_songPanel->Waveform()->SetPlayCursor(m_pPlayer->PositionSeconds());

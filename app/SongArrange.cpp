@@ -120,6 +120,8 @@ void BrindleQT::ArrangeSongs(uint32_t nFrom, uint32_t nTo, bool bSwap)
         QMessageBox::question(this, "Replace song", strReplace, QMessageBox::Yes | QMessageBox::No,
                               QMessageBox::No) != QMessageBox::Yes)
         return;
+    // The records change under a song that is playing from the looper.
+    StopPlaying();
     const int32_t nResult = bSwap ? m_songTable.SwapSongs(nFrom, nTo) : m_songTable.MoveSong(nFrom, nTo);
     ReloadSongTable();
     FillSongList(int32_t(nTo));

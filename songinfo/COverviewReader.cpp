@@ -1,27 +1,15 @@
 #include "COverviewReader.h"
 
+#include "CDebugLogMessages.h"
 #include "CLooperSongTable.h"
 #include "CUSBPort.h"
-#include "Messages.h"
 #include "ResultCodes.h"
-
-#include <QDebug>
 
 #include <algorithm>
 
 namespace {
 const uint32_t SAMPLE_BYTES = 3;
 
-// Device messages of a read nobody asked for go to the debug log instead of a box.
-class CQuietMessages : public CMessagePresenter {
-public:
-    CQuietMessages() : m_pPrevious(SetMessagePresenter(this)) {}
-    ~CQuietMessages() override { SetMessagePresenter(m_pPrevious); }
-    void Present(const QString &text) override { qDebug("overview read: %s", qPrintable(text)); }
-
-private:
-    CMessagePresenter *m_pPrevious;
-};
 } // namespace
 
 COverviewReader::COverviewReader(const CLooperSongTable &table, uint32_t slot, const SSongIdentity &identity)
@@ -84,7 +72,7 @@ COverviewReader::EStep COverviewReader::Step(CLooperSongTable &table)
         return STEP_FAILED;
     const SPiece &piece = m_plan[m_nNext];
     std::vector<uint8_t> bytes(piece.length);
-    CQuietMessages quiet;
+    CDebugLogMessages quiet("overview read");
     if (store->ReadSongPage(piece.page, piece.offset, bytes.data(), piece.length) != RESULT_OK)
         return STEP_FAILED;
     if (m_bWhole) {

@@ -53,6 +53,8 @@ public:
     int32_t Operation() const { return m_nOperation; }
     int32_t CurrentRow() const { return m_nCurRow; }
     CUSBPort &USBPort() { return *m_pUSBPort; }
+    // The program was asked by a signal to end: stops the running work, then closes the window.
+    void QuitWhenIdle(int nSignal);
 
 protected slots:
     void OnOpenFirmwareFile();

@@ -64,6 +64,20 @@ void BrindleQT::closeEvent(QCloseEvent *event)
     m_messageBoxPresenter.SetQuiet(true);
 }
 
+// Ctrl-C in the terminal that started the window, or the session ending: the running work stops at
+// its next request as if Yes was answered (a firmware update refuses and finishes), then the window
+// closes and the program ends normally, so that what it keeps is saved.
+void BrindleQT::QuitWhenIdle(int nSignal)
+{
+    if (m_nOperation == OP_NONE) {
+        close();
+        return;
+    }
+    RequestCancel(nSignal);
+    m_bCloseWhenIdle = true;
+    m_messageBoxPresenter.SetQuiet(true);
+}
+
 void BrindleQT::CloseIfAsked()
 {
     if (m_bCloseWhenIdle)

@@ -2,6 +2,7 @@
 #include "Messages.h"
 #include "MidiBackendChoice.h"
 #include "MidiLibraryMessages.h"
+#include "QuitOnSignals.h"
 
 #include <QApplication>
 
@@ -16,6 +17,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     BrindleQT *pWindow = new BrindleQT;
+    QuitOnSignals(*pWindow);
     pWindow->show();
     const int nResult = application.exec();
     delete pWindow;

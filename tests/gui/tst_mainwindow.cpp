@@ -5,17 +5,20 @@
 #include "Settings.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
 
 // The window without a device: form, operation bookkeeping, progress, firmware file choice.
@@ -44,6 +47,7 @@ private slots:
     void openFirmwareFile();
     void watcherStopsWithWindow();
     void libraryErrorsAreSurvived();
+    void signalEndsTheProgramAsClosingDoes();
 
 private:
     template <class T> T *Widget(const char *name) const
@@ -444,3 +448,25 @@ void TestMainWindow::libraryErrorsAreSurvived()
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"
+
+// Ctrl-C in the terminal that started the window: the program ends as if the window was closed, and
+// the simulated looper's flash file is written, where the signal used to end it with nothing saved.
+void TestMainWindow::signalEndsTheProgramAsClosingDoes()
+{
+    QTemporaryDir folder;
+    const QString flash = folder.filePath("looper.flash");
+    QProcess window;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("BRINDLE_MIDI_API", "simulator");
+    environment.insert("BRINDLE_SIM_MODEL", "10002");
+    environment.insert("BRINDLE_SIM_FLASH", flash);
+    window.setProcessEnvironment(environment);
+    window.start(BRINDLE_APP_PATH, QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(flash), 10000);
+    QTest::qWait(1500);
+    ::kill(pid_t(window.processId()), SIGINT);
+    QVERIFY(window.waitForFinished(10000));
+    QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(window.exitCode(), 0);
+    QVERIFY(QFileInfo(flash).size() > 0);
+}

@@ -66,41 +66,71 @@ bool CAudioOutput::Open(const SAudioOutputChoice &choice, QString &errorText)
     return false;
 }
 
+// A JACK server answers every question about its ports through a client of its own, which takes
+// about a tenth of a second: the usual case, two playback ports at the rate most servers run at, is
+// tried first without asking, so that the first Play is heard at once.
+bool CAudioOutput::OpenUsualJackOutput(RtAudio &audio, const SAudioApi &api)
+{
+    RtAudio::DeviceInfo usual;
+    usual.name = "system";
+    usual.outputChannels = MAX_CHANNELS;
+    usual.preferredSampleRate = FALLBACK_RATE;
+    return OpenStream(audio, api, audio.getDefaultOutputDevice(), usual);
+}
+
 bool CAudioOutput::OpenOn(const SAudioApi &api, const QString &device)
 {
     try {
         auto audio = std::make_unique<RtAudio>(api.api);
         audio->showWarnings(false);
+        if (api.api == RtAudio::UNIX_JACK && device.isEmpty() && OpenUsualJackOutput(*audio, api)) {
+            m_pAudio = std::move(audio);
+            return true;
+        }
         unsigned int id = 0;
         RtAudio::DeviceInfo info;
         if (!FindDevice(*audio, device, id, info))
             return false;
-        RtAudio::StreamParameters parameters;
-        parameters.deviceId = id;
-        parameters.nChannels = std::min(info.outputChannels, MAX_CHANNELS);
-        RtAudio::StreamOptions options;
-        options.streamName = CLIENT_NAME;
-        options.numberOfBuffers = BUFFER_COUNT;
-        // ALSA's "default" device is what the desktop's sound setup routes; its first card may be busy.
         if (api.api == RtAudio::LINUX_ALSA && device.isEmpty())
-            options.flags = RTAUDIO_ALSA_USE_DEFAULT;
-        unsigned int frames = BUFFER_FRAMES;
-        const unsigned int rate = info.preferredSampleRate ? info.preferredSampleRate : FALLBACK_RATE;
-        audio->openStream(&parameters, nullptr, RTAUDIO_FLOAT32, rate, &frames, &CAudioOutput::OnBuffer, this,
-                          &options, &OnOutputError);
-        m_nRate = audio->getStreamSampleRate();
-        m_nChannels = parameters.nChannels;
-        // The buffers asked for, or what the service reports when it holds more; then the buffer
-        // being filled.
-        m_nBufferedFrames =
-            uint32_t(std::max<long>(audio->getStreamLatency(), long(BUFFER_COUNT) * frames)) + frames;
-        m_strName = QStringLiteral("%1: %2").arg(api.name, QString::fromStdString(info.name));
+            info.name = "default";
+        if (!OpenStream(*audio, api, id, info))
+            return false;
         m_pAudio = std::move(audio);
         return true;
     } catch (const RtAudioError &) {
         // The service is not there or refused the device: the next API is tried.
         return false;
     }
+}
+
+bool CAudioOutput::OpenStream(RtAudio &audio, const SAudioApi &api, unsigned int id,
+                              const RtAudio::DeviceInfo &info)
+{
+    RtAudio::StreamParameters parameters;
+    parameters.deviceId = id;
+    parameters.nChannels = std::min(info.outputChannels, MAX_CHANNELS);
+    RtAudio::StreamOptions options;
+    options.streamName = CLIENT_NAME;
+    options.numberOfBuffers = BUFFER_COUNT;
+    // ALSA's "default" device is what the desktop's sound setup routes; its first card may be busy.
+    if (api.api == RtAudio::LINUX_ALSA && info.name == "default")
+        options.flags = RTAUDIO_ALSA_USE_DEFAULT;
+    unsigned int frames = BUFFER_FRAMES;
+    const unsigned int rate = info.preferredSampleRate ? info.preferredSampleRate : FALLBACK_RATE;
+    try {
+        audio.openStream(&parameters, nullptr, RTAUDIO_FLOAT32, rate, &frames, &CAudioOutput::OnBuffer, this,
+                         &options, &OnOutputError);
+    } catch (const RtAudioError &) {
+        return false;
+    }
+    m_nRate = audio.getStreamSampleRate();
+    m_nChannels = parameters.nChannels;
+    // The buffers asked for, or what the service reports when it holds more; then the buffer being
+    // filled.
+    m_nBufferedFrames =
+        uint32_t(std::max<long>(audio.getStreamLatency(), long(BUFFER_COUNT) * frames)) + frames;
+    m_strName = QStringLiteral("%1: %2").arg(api.name, QString::fromStdString(info.name));
+    return true;
 }
 
 bool CAudioOutput::Start(AudioRender render, void *user)

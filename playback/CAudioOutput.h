@@ -47,6 +47,8 @@ private:
     static int OnBuffer(void *output, void *input, unsigned int frames, double time, unsigned int status,
                         void *user);
     bool OpenOn(const SAudioApi &api, const QString &device);
+    bool OpenUsualJackOutput(RtAudio &audio, const SAudioApi &api);
+    bool OpenStream(RtAudio &audio, const SAudioApi &api, unsigned int id, const RtAudio::DeviceInfo &info);
 
     std::unique_ptr<RtAudio> m_pAudio;
     AudioRender m_pfnRender = nullptr;

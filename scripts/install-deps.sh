@@ -10,7 +10,7 @@ RUN_PACKAGES=(
 )
 TEST_PACKAGES=(
   libbenchmark-dev
-  jackd2 xvfb xauth x11-utils imagemagick sox strace
+  jackd2 xvfb xauth x11-utils sox strace
   clang libclang-rt-14-dev
   desktop-file-utils appstream lintian man-db groff dpkg-dev bash-completion
 )

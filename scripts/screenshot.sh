@@ -4,6 +4,7 @@
 #   scripts/screenshot.sh [BUILD_DIR] [OUTPUT.png]      (default build/ and packaging/screenshot.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+command -v import >/dev/null || { echo "screenshot.sh needs import (apt-get install imagemagick)" >&2; exit 1; }
 build=$(realpath "${1:-build}")
 output=$(realpath -m "${2:-packaging/screenshot.png}")
 home=$(mktemp -d)

@@ -1,6 +1,7 @@
 #include "CFileReplacement.h"
 
 #include "RegularFile.h"
+#include "WholeFileIo.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,17 +19,6 @@ const int NAME_ATTEMPTS = 100;
 QByteArray Encoded(const QString &strPath)
 {
     return QFile::encodeName(strPath);
-}
-
-// The folder is flushed too, so that the rename itself survives a power cut; the file is in place
-// already, so a failure here changes nothing the caller could act on.
-void SyncFolder(const QString &strFolder)
-{
-    const int folder = ::open(Encoded(strFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        return;
-    ::fsync(folder);
-    ::close(folder);
 }
 } // namespace
 
@@ -93,18 +83,8 @@ bool CFileReplacement::Open(QString &reason)
 
 bool CFileReplacement::Write(const void *data, size_t length)
 {
-    const char *bytes = static_cast<const char *>(data);
-    while (m_nError == 0 && length > 0) {
-        const ssize_t written = ::write(m_nHandle, bytes, length);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            Fail(written < 0 ? errno : ENOSPC);
-            break;
-        }
-        bytes += written;
-        length -= size_t(written);
-    }
+    if (m_nError == 0 && !WriteWhole(m_nHandle, data, length))
+        Fail(errno);
     return m_nError == 0;
 }
 
@@ -132,7 +112,7 @@ bool CFileReplacement::Commit(QString &reason)
         return false;
     }
     m_strTemporary.clear();
-    SyncFolder(QFileInfo(m_strTarget).absolutePath());
+    SyncFolder(Encoded(QFileInfo(m_strTarget).absolutePath()).constData());
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "CSafeFolder.h"
 
+#include "WholeFileIo.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -20,39 +22,6 @@ const qint64 CHUNK_BYTES = 1 << 20;
 QByteArray Native(const QString &name)
 {
     return QFile::encodeName(name);
-}
-
-// A write that takes nothing counts as a full disk: errno then says so.
-bool WriteAll(int fd, const char *bytes, qint64 length)
-{
-    while (length > 0) {
-        const ssize_t written = ::write(fd, bytes, size_t(std::min(length, CHUNK_BYTES)));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            errno = written == 0 ? ENOSPC : errno;
-            return false;
-        }
-        bytes += written;
-        length -= written;
-    }
-    return true;
-}
-
-bool ReadAll(int fd, char *bytes, qint64 length)
-{
-    while (length > 0) {
-        const ssize_t got = ::read(fd, bytes, size_t(std::min(length, CHUNK_BYTES)));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            errno = got == 0 ? 0 : errno;
-            return false;
-        }
-        bytes += got;
-        length -= got;
-    }
-    return true;
 }
 } // namespace
 
@@ -144,8 +113,8 @@ bool CSafeFolder::WriteFile(const QString &name, const QByteArray &head, const u
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, FILE_MODE);
     if (fd < 0)
         return Fail(name, errno);
-    bool written = WriteAll(fd, head.constData(), head.size()) &&
-                   WriteAll(fd, reinterpret_cast<const char *>(data), length) && ::fsync(fd) == 0;
+    bool written = WriteWhole(fd, head.constData(), size_t(head.size())) &&
+                   WriteWhole(fd, data, size_t(length)) && ::fsync(fd) == 0;
     int error = errno;
     if (::close(fd) != 0 && written) {
         written = false;
@@ -200,7 +169,7 @@ bool CSafeFolder::ReadPart(const QString &name, qint64 size, qint64 offset, qint
     if (fd < 0)
         return false;
     bytes.resize(int(length));
-    const bool whole = ::lseek(fd, offset, SEEK_SET) == offset && ReadAll(fd, bytes.data(), length);
+    const bool whole = ::lseek(fd, offset, SEEK_SET) == offset && ReadWhole(fd, bytes.data(), size_t(length));
     const int error = errno;
     ::close(fd);
     if (whole)

@@ -1,5 +1,7 @@
 #include "CSimFlash.h"
 
+#include "WholeFileIo.h"
+
 #include <cerrno>
 #include <cstring>
 #include <numeric>
@@ -40,39 +42,6 @@ uint8_t PartlyProgrammed(uint8_t old, uint8_t wanted, std::mt19937 &random)
         if (oneBit || (cleared != 0 && cleared != toClear))
             return uint8_t(old & ~cleared);
     }
-}
-
-bool WriteAll(int fd, const void *data, size_t length)
-{
-    const char *bytes = static_cast<const char *>(data);
-    while (length > 0) {
-        const ssize_t written = ::write(fd, bytes, length);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes += written;
-        length -= size_t(written);
-    }
-    return true;
-}
-
-// False at an error or at the end of the file before length bytes.
-bool ReadAll(int fd, void *data, size_t length)
-{
-    char *bytes = static_cast<char *>(data);
-    while (length > 0) {
-        const ssize_t count = ::read(fd, bytes, length);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            errno = count == 0 ? EIO : errno;
-            return false;
-        }
-        bytes += count;
-        length -= size_t(count);
-    }
-    return true;
 }
 
 // Index of the first byte that would need a bit set to become wanted; count when there is none.
@@ -276,13 +245,13 @@ bool CSimFlash::Save(int fd) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const uint64_t count = m_chunks.size();
-    if (!WriteAll(fd, FILE_MAGIC, sizeof FILE_MAGIC) || !WriteAll(fd, &count, sizeof count))
+    if (!WriteWhole(fd, FILE_MAGIC, sizeof FILE_MAGIC) || !WriteWhole(fd, &count, sizeof count))
         return false;
     std::vector<char> record(sizeof(ChunkKey) + CHUNK_SIZE);
     for (const auto &chunk : m_chunks) {
         std::memcpy(record.data(), &chunk.first, sizeof chunk.first);
         std::memcpy(record.data() + sizeof chunk.first, chunk.second.data(), CHUNK_SIZE);
-        if (!WriteAll(fd, record.data(), record.size()))
+        if (!WriteWhole(fd, record.data(), record.size()))
             return false;
     }
     return true;
@@ -294,8 +263,8 @@ bool CSimFlash::Load(int fd, uint64_t size, std::string &reason)
     const uint64_t perChunk = sizeof(ChunkKey) + CHUNK_SIZE;
     char magic[sizeof FILE_MAGIC] = {};
     uint64_t count = 0;
-    if (size < header || !ReadAll(fd, magic, sizeof magic) ||
-        !std::equal(magic, magic + sizeof magic, FILE_MAGIC) || !ReadAll(fd, &count, sizeof count)) {
+    if (size < header || !ReadWhole(fd, magic, sizeof magic) ||
+        !std::equal(magic, magic + sizeof magic, FILE_MAGIC) || !ReadWhole(fd, &count, sizeof count)) {
         reason = "it is not a simulated looper's flash";
         return false;
     }
@@ -308,8 +277,8 @@ bool CSimFlash::Load(int fd, uint64_t size, std::string &reason)
     for (uint64_t i = 0; i < count; ++i) {
         ChunkKey key = 0;
         std::vector<uint8_t> bytes(CHUNK_SIZE);
-        if (!ReadAll(fd, &key, sizeof key) || !ReadAll(fd, bytes.data(), CHUNK_SIZE)) {
-            reason = std::string("it could not be read: ") + std::strerror(errno);
+        if (!ReadWhole(fd, &key, sizeof key) || !ReadWhole(fd, bytes.data(), CHUNK_SIZE)) {
+            reason = std::string("it could not be read: ") + std::strerror(errno != 0 ? errno : EIO);
             return false;
         }
         if ((key >> 32) > 0xFF || (key & 0xFFFFFFFFu) >= ADDRESS_SPACE / CHUNK_SIZE ||

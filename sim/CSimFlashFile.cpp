@@ -1,6 +1,7 @@
 #include "CSimFlashFile.h"
 
 #include "CSimFlash.h"
+#include "WholeFileIo.h"
 
 #include <cerrno>
 #include <climits>
@@ -33,18 +34,6 @@ std::string RealPath(const std::string &path)
 {
     char resolved[PATH_MAX];
     return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
-}
-
-// The folder's entry for a renamed file is only durable once the folder itself is synced.
-void SyncFolderOf(const std::string &path)
-{
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 } // namespace
 
@@ -146,7 +135,11 @@ bool CSimFlashFile::Save(const CSimFlash &flash, std::string &errorText)
         ::close(fd);
         return false;
     }
-    SyncFolderOf(m_strPath);
+    const size_t slash = m_strPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : m_strPath.substr(0, slash);
+    SyncFolder(folder.c_str());
     ::close(m_nFd);
     m_nFd = fd;
     m_bNew = false;

@@ -18,7 +18,6 @@ const char *const FORMAT_REFUSED = "Wave file '%s' format not supported";
 const char *const DATA_INCOMPLETE = "Wave file '%s' data incomplete";
 const char *const OPEN_FAILED = "Open file failed";
 const char *const WRITE_FAILED = "Write file failed";
-const uint32_t HEADER_SIZE = 46;
 
 bool ReadU32(QFile &file, uint32_t &value)
 {
@@ -186,6 +185,17 @@ bool CWave::Save(const QString &strPath, SFileFailure &failure) const
     if (!file.Open(reason))
         return FileFailed(failure, OPEN_FAILED, strPath, reason);
     const uint32_t length = DataLength();
+    const QByteArray header = FileHeader(length);
+    file.Write(header.constData(), size_t(header.size()));
+    if (length != 0)
+        file.Write(buffer.data, length);
+    if (file.Commit(reason))
+        return true;
+    return FileFailed(failure, WRITE_FAILED, strPath, reason);
+}
+
+QByteArray CWave::FileHeader(uint32_t dataLength) const
+{
     WaveFormat stored = format;
     stored.formatTag = qToLittleEndian(stored.formatTag);
     stored.channels = qToLittleEndian(stored.channels);
@@ -194,13 +204,6 @@ bool CWave::Save(const QString &strPath, SFileFailure &failure) const
     stored.blockAlign = qToLittleEndian(stored.blockAlign);
     stored.bitsPerSample = qToLittleEndian(stored.bitsPerSample);
     stored.extraSize = qToLittleEndian(stored.extraSize);
-    QByteArray header = "RIFF" + U32(HEADER_SIZE - 8 + length) + "WAVEfmt " + U32(18);
-    header += QByteArray(reinterpret_cast<const char *>(&stored), sizeof stored);
-    header += "data" + U32(length);
-    file.Write(header.constData(), size_t(header.size()));
-    if (length != 0)
-        file.Write(buffer.data, length);
-    if (file.Commit(reason))
-        return true;
-    return FileFailed(failure, WRITE_FAILED, strPath, reason);
+    return "RIFF" + U32(FILE_HEADER_SIZE - 8 + dataLength) + "WAVEfmt " + U32(18) +
+           QByteArray(reinterpret_cast<const char *>(&stored), sizeof stored) + "data" + U32(dataLength);
 }

@@ -40,6 +40,9 @@ public:
     // True when the format block equals format byte for byte.
     bool HasFormat(const WaveFormat &other) const;
     uint32_t DataLength() const { return uint32_t(format.blockAlign) * buffer.frameCount; }
+    // What Save writes before the samples, for a data chunk of dataLength bytes.
+    QByteArray FileHeader(uint32_t dataLength) const;
+    static const int FILE_HEADER_SIZE = 46;
 
     WaveFormat format;
     CWaveBuffer buffer;

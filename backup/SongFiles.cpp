@@ -4,36 +4,17 @@
 #include "DeviceModel.h"
 
 #include <QCryptographicHash>
-#include <QtEndian>
 
 namespace {
-// The RIFF size field: what follows it.
-const uint32_t RIFF_SIZE_OFFSET = 8;
-
-template <typename T> QByteArray LittleEndian(T value)
-{
-    uchar bytes[sizeof(T)];
-    qToLittleEndian(value, bytes);
-    return QByteArray(reinterpret_cast<const char *>(bytes), int(sizeof(T)));
-}
-
-// The fmt chunk CWave gives the model's format, field by field in file order.
-QByteArray FormatChunk(const FlashGeometry &geometry)
-{
-    CWave wave;
-    wave.SetFormat(uint16_t(geometry.channels), geometry.sampleRate, uint16_t(geometry.bitsPerSample));
-    const WaveFormat &format = wave.format;
-    return "fmt " + LittleEndian<uint32_t>(sizeof(WaveFormat)) + LittleEndian(format.formatTag) +
-           LittleEndian(format.channels) + LittleEndian(format.samplesPerSec) +
-           LittleEndian(format.avgBytesPerSec) + LittleEndian(format.blockAlign) +
-           LittleEndian(format.bitsPerSample) + LittleEndian(format.extraSize);
-}
+// The end of the RIFF size field: the header from here on is fixed by the model.
+const int RIFF_SIZE_OFFSET = 8;
 } // namespace
 
 QByteArray SongWaveHeader(const FlashGeometry &geometry, uint32_t length)
 {
-    return "RIFF" + LittleEndian<uint32_t>(SONG_WAVE_HEADER_SIZE - RIFF_SIZE_OFFSET + length) + "WAVE" +
-           FormatChunk(geometry) + "data" + LittleEndian(length);
+    CWave wave;
+    wave.SetFormat(uint16_t(geometry.channels), geometry.sampleRate, uint16_t(geometry.bitsPerSample));
+    return wave.FileHeader(length);
 }
 
 // Only the RIFF size may differ from what a backup writes: readers ignore it.

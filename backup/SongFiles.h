@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CWave.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,7 +13,7 @@ struct FlashGeometry;
 // channels) whose data chunk holds exactly the song's bytes as the looper stores them.
 
 // The bytes before the song's in its file.
-const int SONG_WAVE_HEADER_SIZE = 46;
+const int SONG_WAVE_HEADER_SIZE = CWave::FILE_HEADER_SIZE;
 
 // The header of the song file of a song of `length` bytes.
 QByteArray SongWaveHeader(const FlashGeometry &geometry, uint32_t length);

@@ -9,10 +9,6 @@
 
 #include <set>
 
-namespace {
-const char *const MANIFEST_PART = "manifest.json.part";
-} // namespace
-
 bool CBackupFolder::Fail(const QString &text)
 {
     m_strFailure = text;
@@ -173,8 +169,7 @@ bool CBackupFolder::KeepTopSnapshot()
 
 bool CBackupFolder::WriteManifest(const SBackupManifest &manifest)
 {
-    if (m_incoming.Sync() && m_incoming.WriteFile(MANIFEST_PART, ManifestJson(manifest), nullptr, 0) &&
-        m_incoming.Move(MANIFEST_PART, m_incoming, BACKUP_MANIFEST_NAME) && m_incoming.Sync())
+    if (m_incoming.Sync() && m_incoming.WriteFileAtomically(BACKUP_MANIFEST_NAME, ManifestJson(manifest)))
         return true;
     return Fail(m_incoming.ErrorText());
 }

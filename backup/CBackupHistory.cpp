@@ -7,7 +7,6 @@
 
 namespace {
 const char *const MANIFEST_SUFFIX = ".json";
-const char *const PART_SUFFIX = ".part";
 // Copies of different manifests that share a creation time, far more than any folder holds.
 const int MAX_SAME_STEM = 100;
 
@@ -105,9 +104,9 @@ bool CBackupHistory::Keep(const QByteArray &json, const SBackupManifest &manifes
                 return true;
             continue;
         }
-        const QString part = name + PART_SUFFIX;
-        if (!m_snapshotFolder.Remove(part) || !m_snapshotFolder.WriteFile(part, json, nullptr, 0) ||
-            !m_snapshotFolder.Move(part, m_snapshotFolder, name) || !m_snapshotFolder.Sync())
+        // A part file that a cut backup left would stop the exclusive create.
+        if (!m_snapshotFolder.Remove(CSafeFolder::PartName(name)) ||
+            !m_snapshotFolder.WriteFileAtomically(name, json))
             return Fail(m_snapshotFolder);
         m_strKept = name;
         m_snapshots.push_back(manifest);

@@ -18,6 +18,7 @@ namespace {
 const mode_t FILE_MODE = 0666;
 const mode_t FOLDER_MODE = 0777;
 const qint64 CHUNK_BYTES = 1 << 20;
+const char *const PART_SUFFIX = ".part";
 
 QByteArray Native(const QString &name)
 {
@@ -124,6 +125,17 @@ bool CSafeFolder::WriteFile(const QString &name, const QByteArray &head, const u
         return true;
     ::unlinkat(m_nFd, Native(name).constData(), 0);
     return Fail(name, error);
+}
+
+QString CSafeFolder::PartName(const QString &name)
+{
+    return name + PART_SUFFIX;
+}
+
+bool CSafeFolder::WriteFileAtomically(const QString &name, const QByteArray &bytes)
+{
+    const QString part = PartName(name);
+    return WriteFile(part, bytes, nullptr, 0) && Move(part, *this, name) && Sync();
 }
 
 bool CSafeFolder::RegularFileSize(const QString &name, qint64 &size)

@@ -33,6 +33,11 @@ public:
 
     // Creates the file name, which must not exist yet, holding head then `length` bytes of data.
     bool WriteFile(const QString &name, const QByteArray &head, const uint8_t *data, uint32_t length);
+    // Creates PartName(name), which must not exist yet, holding bytes, and renames it to name,
+    // replacing what lies there, then syncs the folder: the file at name is always whole.
+    bool WriteFileAtomically(const QString &name, const QByteArray &bytes);
+    // The temporary name under which WriteFileAtomically writes name.
+    static QString PartName(const QString &name);
     // The size of the regular file at name (a link to one is followed).
     bool RegularFileSize(const QString &name, qint64 &size);
     // Reads the regular file at name, which must still be `size` bytes long.

@@ -18,7 +18,8 @@ bool ParseRange(const QString &part, SSlotRange &range)
     return ends.size() <= 2 && firstOk && lastOk && range.first >= 1 && range.first <= range.last;
 }
 
-bool ParseRanges(const QString &text, uint32_t slotCount, std::vector<SSlotRange> &ranges, QString &errorText)
+// Each range is checked before it is marked: one past the looper's slots is never walked.
+bool MarkRanges(const QString &text, uint32_t slotCount, std::vector<bool> &chosen, QString &errorText)
 {
     for (const QString &part : text.split(',')) {
         SSlotRange range;
@@ -33,7 +34,8 @@ bool ParseRanges(const QString &text, uint32_t slotCount, std::vector<SSlotRange
                             .arg(slotCount);
             return false;
         }
-        ranges.push_back(range);
+        for (uint32_t slot = range.first; slot <= range.last; ++slot)
+            chosen[slot - 1] = true;
     }
     return true;
 }
@@ -42,14 +44,9 @@ bool ParseRanges(const QString &text, uint32_t slotCount, std::vector<SSlotRange
 bool ParseSlotList(const QString &text, uint32_t slotCount, std::vector<uint32_t> &slots, QString &errorText)
 {
     slots.clear();
-    std::vector<SSlotRange> ranges;
-    if (!ParseRanges(text, slotCount, ranges, errorText))
-        return false;
     std::vector<bool> chosen(slotCount, false);
-    for (const SSlotRange &range : ranges) {
-        for (uint32_t slot = range.first; slot <= range.last; ++slot)
-            chosen[slot - 1] = true;
-    }
+    if (!MarkRanges(text, slotCount, chosen, errorText))
+        return false;
     for (uint32_t slot = 0; slot < slotCount; ++slot) {
         if (chosen[slot])
             slots.push_back(slot);

@@ -53,23 +53,22 @@ bool CBackupSnapshots::ReadNewest(CSafeFolder &folder)
 
 bool CBackupSnapshots::Select(const QString &id, SBackupManifest &manifest)
 {
+    const auto choose = [this, &manifest](size_t k) {
+        m_nChosen = k;
+        manifest = m_snapshots[k];
+        return true;
+    };
+    if (id.isEmpty())
+        return choose(m_snapshots.size() - 1);
     std::vector<size_t> matches;
     for (size_t k = 0; k < m_snapshots.size(); ++k) {
+        if (m_snapshots[k].created == id)
+            return choose(k);
         if (m_snapshots[k].created.startsWith(id))
             matches.push_back(k);
     }
-    const auto exact =
-        std::find_if(m_snapshots.begin(), m_snapshots.end(),
-                     [&id](const SBackupManifest &snapshot) { return snapshot.created == id; });
-    if (id.isEmpty())
-        matches = {m_snapshots.size() - 1};
-    else if (exact != m_snapshots.end())
-        matches = {size_t(exact - m_snapshots.begin())};
-    if (matches.size() == 1) {
-        m_nChosen = matches.front();
-        manifest = m_snapshots[m_nChosen];
-        return true;
-    }
+    if (matches.size() == 1)
+        return choose(matches.front());
     if (matches.empty())
         return Fail(
             QStringLiteral("%1 holds no snapshot %2; brindle-cli backups %1 lists them").arg(m_strPath, id));

@@ -67,13 +67,6 @@ bool CBackupHistory::OpenFolders(CSafeFolder &work, bool create)
     return !made || work.Sync() || Fail(work);
 }
 
-void CBackupHistory::Close()
-{
-    m_snapshotFolder.Close();
-    m_songs.Close();
-    m_snapshots.clear();
-}
-
 void CBackupHistory::LoadSnapshots()
 {
     m_snapshots.clear();
@@ -149,20 +142,23 @@ void CBackupHistory::Discard(CSafeFolder &work)
 {
     if (!m_strKept.isEmpty() && m_snapshotFolder.Remove(m_strKept))
         m_snapshotFolder.Sync();
-    m_strKept.clear();
-    Close();
-    if (m_bMadeSnapshots)
-        work.RemoveFolder(BACKUP_SNAPSHOTS_FOLDER);
-    if (m_bMadeSongs)
-        work.RemoveFolder(BACKUP_SONGS_FOLDER);
-    m_bMadeSnapshots = m_bMadeSongs = false;
+    Close(work, m_bMadeSnapshots, m_bMadeSongs);
 }
 
 void CBackupHistory::RemoveIfEmpty(CSafeFolder &work)
 {
+    Close(work, true, true);
+}
+
+void CBackupHistory::Close(CSafeFolder &work, bool removeSnapshots, bool removeSongs)
+{
     m_strKept.clear();
-    Close();
-    work.RemoveFolder(BACKUP_SNAPSHOTS_FOLDER);
-    work.RemoveFolder(BACKUP_SONGS_FOLDER);
+    m_snapshotFolder.Close();
+    m_songs.Close();
+    m_snapshots.clear();
+    if (removeSnapshots)
+        work.RemoveFolder(BACKUP_SNAPSHOTS_FOLDER);
+    if (removeSongs)
+        work.RemoveFolder(BACKUP_SONGS_FOLDER);
     m_bMadeSnapshots = m_bMadeSongs = false;
 }

@@ -19,8 +19,6 @@ public:
     bool Open(CSafeFolder &work);
     // Opens it, making the folders that are missing, durably (Discard removes them again while empty).
     bool Create(CSafeFolder &work);
-    void Close();
-    bool IsOpen() const { return m_songs.IsOpen(); }
 
     // The snapshots kept, oldest first. A manifest that cannot be read is left out, and left alone.
     const std::vector<SBackupManifest> &Snapshots() const { return m_snapshots; }
@@ -45,6 +43,9 @@ public:
 private:
     bool OpenFolders(CSafeFolder &work, bool create);
     void LoadSnapshots();
+    // Closes the history, forgets the manifest this backup kept, and removes the folders chosen
+    // while they are empty.
+    void Close(CSafeFolder &work, bool removeSnapshots, bool removeSongs);
     bool Fail(const CSafeFolder &folder);
 
     CSafeFolder m_snapshotFolder;

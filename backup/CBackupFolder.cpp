@@ -50,17 +50,11 @@ bool CBackupFolder::HoldsBackupOrNothing()
 // A manifest in incoming makes the backup there complete: its move to the top goes on.
 bool CBackupFolder::FinishCutMove()
 {
-    if (!m_top.IsFolder(BACKUP_WORK_FOLDER))
-        return true;
-    if (!m_work.OpenChild(m_top, BACKUP_WORK_FOLDER, false))
-        return Fail(m_work.ErrorText());
-    if (!m_work.IsFolder(BACKUP_INCOMING_FOLDER))
-        return true;
-    if (!m_incoming.OpenChild(m_work, BACKUP_INCOMING_FOLDER, false))
-        return Fail(m_incoming.ErrorText());
+    if (!OpenWork())
+        return Fail(WorkErrorText());
     SBackupManifest manifest;
     QString errorText;
-    if (!m_incoming.Exists(BACKUP_MANIFEST_NAME) ||
+    if (!m_incoming.IsOpen() || !m_incoming.Exists(BACKUP_MANIFEST_NAME) ||
         !ReadManifestFile(m_incoming, BACKUP_MANIFEST_NAME, manifest, nullptr, errorText))
         return true;
     if (!m_history.Create(m_work))

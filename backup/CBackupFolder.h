@@ -1,8 +1,7 @@
 #pragma once
 
 #include "BackupManifest.h"
-#include "CBackupHistory.h"
-#include "CSafeFolder.h"
+#include "SBackupPlaces.h"
 
 #include <QString>
 
@@ -14,7 +13,7 @@
 // history. Every step is synced before the next, so that a cut at any point (a full disk, a signal,
 // a power cut) leaves every earlier snapshot whole and the newest complete one readable. A move
 // that was cut is finished by the next backup.
-class CBackupFolder {
+class CBackupFolder : private SBackupPlaces {
 public:
     // Creates the folder when missing and refuses one that holds other files but no backup; then
     // finishes a cut move and clears what a cut backup left in .brindle/incoming.
@@ -55,11 +54,6 @@ private:
     bool MoveCut(const QString &text);
     bool Fail(const QString &text);
 
-    QString m_strPath;
-    CSafeFolder m_top;
-    CSafeFolder m_work;
-    CSafeFolder m_incoming;
-    CBackupHistory m_history;
     bool m_bMadeTop = false;
     bool m_bMadeWork = false;
     bool m_bHasNewest = false;

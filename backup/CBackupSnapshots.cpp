@@ -16,12 +16,11 @@ bool CBackupSnapshots::Open(const QString &path)
     m_strPath = path;
     if (!m_top.Open(path))
         return Fail(QStringLiteral("%1 (no backup here)").arg(m_top.ErrorText()));
-    if (m_top.IsFolder(BACKUP_WORK_FOLDER) && m_work.OpenChild(m_top, BACKUP_WORK_FOLDER, false)) {
+    // Where Brindle's folders cannot be opened, the snapshot at the top is still read.
+    OpenWork();
+    if (m_work.IsOpen())
         m_history.Open(m_work);
-        m_bMoveCut = m_work.IsFolder(BACKUP_INCOMING_FOLDER) &&
-                     m_incoming.OpenChild(m_work, BACKUP_INCOMING_FOLDER, false) &&
-                     m_incoming.Exists(BACKUP_MANIFEST_NAME);
-    }
+    m_bMoveCut = m_incoming.IsOpen() && m_incoming.Exists(BACKUP_MANIFEST_NAME);
     m_snapshots = m_history.Snapshots();
     if ((m_bMoveCut && m_top.Exists(BACKUP_MANIFEST_NAME) && !ReadNewest(m_top)) ||
         !ReadNewest(m_bMoveCut ? m_incoming : m_top))

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "BackupManifest.h"
-#include "CBackupHistory.h"
 #include "CSafeFolder.h"
+#include "SBackupPlaces.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,7 +12,7 @@
 // The snapshots of a backup folder (BackupLayout.h), read for a restore or a list of them: the
 // newest at the top (or still in .brindle/incoming when its move was cut) and the earlier ones in
 // the history. A snapshot's ID is its creation time. Nothing is written.
-class CBackupSnapshots {
+class CBackupSnapshots : private SBackupPlaces {
 public:
     bool Open(const QString &path);
     // Oldest first; the last is the newest.
@@ -38,11 +38,6 @@ private:
     bool ReadPlace(const SPlace &place, const SBackupSong &song, QByteArray &file);
     bool Fail(const QString &text);
 
-    QString m_strPath;
-    CSafeFolder m_top;
-    CSafeFolder m_work;
-    CSafeFolder m_incoming;
-    CBackupHistory m_history;
     bool m_bMoveCut = false;
     bool m_bHasNewest = false;
     std::vector<SBackupManifest> m_snapshots;

@@ -149,8 +149,7 @@ bool CBackupSnapshots::ReadPlace(const SPlace &place, const SBackupSong &song, Q
                 .arg(size));
     if (!folder.ReadFile(place.name, size, file))
         return Fail(folder.ErrorText());
-    const auto *bytes = reinterpret_cast<const uint8_t *>(file.constData()) + SONG_WAVE_HEADER_SIZE;
-    if (Sha256Hex(bytes, song.bytes) == song.sha256)
+    if (Sha256Hex(SongBytesOf(file), song.bytes) == song.sha256)
         return true;
     file.clear();
     return Fail(

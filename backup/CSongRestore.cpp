@@ -29,11 +29,6 @@ QString WriteFailureText(int32_t result)
     return result == RESULT_WRITE_FAILED ? QStringLiteral("the looper did not take the song")
                                          : ResultText(result);
 }
-
-const uint8_t *SongBytes(const QByteArray &file)
-{
-    return reinterpret_cast<const uint8_t *>(file.constData()) + SONG_WAVE_HEADER_SIZE;
-}
 } // namespace
 
 CSongRestore::CSongRestore(CLooperSongTable &table, const DeviceIdentity &identity, CBackupObserver *observer,
@@ -189,7 +184,7 @@ int32_t CSongRestore::RestoreSong(uint32_t index, const SBackupSong &song)
     if (!LoadSong(song, file))
         return RESULT_READ_FAILED;
     QObject *target = m_pObserver ? m_pObserver->ProgressTarget() : nullptr;
-    int32_t result = m_table.WriteSong(song.slot, SongBytes(file), song.bytes, target);
+    int32_t result = m_table.WriteSong(song.slot, SongBytesOf(file), song.bytes, target);
     if (result == RESULT_CANCELLED)
         return result;
     if (result != RESULT_OK)
@@ -202,7 +197,7 @@ int32_t CSongRestore::RestoreSong(uint32_t index, const SBackupSong &song)
                     QStringLiteral("Slot %1: the song was written, but its record could not be read: %2")
                         .arg(song.slot + 1)
                         .arg(ResultText(result)));
-    return VerifySong(song, SongBytes(file));
+    return VerifySong(song, SongBytesOf(file));
 }
 
 // The song is stored by now: a stop asked for during the read-back leaves it stored, unverified.

@@ -32,6 +32,11 @@ bool IsSongWave(const QByteArray &file, const FlashGeometry &geometry, QString &
     return false;
 }
 
+const uint8_t *SongBytesOf(const QByteArray &file)
+{
+    return reinterpret_cast<const uint8_t *>(file.constData()) + SONG_WAVE_HEADER_SIZE;
+}
+
 QString Sha256Hex(const uint8_t *bytes, uint32_t length)
 {
     return QString::fromLatin1(

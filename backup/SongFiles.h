@@ -20,5 +20,7 @@ QByteArray SongWaveHeader(const FlashGeometry &geometry, uint32_t length);
 // Whether the content of a song file is a song of this model, its length taken from the file's
 // size; false with the reason otherwise.
 bool IsSongWave(const QByteArray &file, const FlashGeometry &geometry, QString &reason);
+// The song bytes of a song file: those after its header.
+const uint8_t *SongBytesOf(const QByteArray &file);
 // Lower-case hex SHA-256 of the bytes.
 QString Sha256Hex(const uint8_t *bytes, uint32_t length);

@@ -1,5 +1,6 @@
 #include "CSafeFolder.h"
 
+#include "RegularFile.h"
 #include "WholeFileIo.h"
 
 #include <QCryptographicHash>
@@ -8,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -47,7 +47,7 @@ bool CSafeFolder::Fail(const QString &name, int error)
 {
     // O_NOFOLLOW reports a link as a loop of links.
     return Fail(name, error == ELOOP ? QStringLiteral("it is a link, which is not followed here")
-                                     : QString::fromLocal8Bit(std::strerror(error)));
+                                     : SystemErrorText(error));
 }
 
 bool CSafeFolder::Fail(const QString &name, const QString &reason)
@@ -188,8 +188,7 @@ bool CSafeFolder::ReadPart(const QString &name, qint64 size, qint64 offset, qint
         return true;
     bytes.clear();
     // A read that ends early (errno 0) means the file was cut short meanwhile.
-    return Fail(name, error ? QString::fromLocal8Bit(std::strerror(error))
-                            : QStringLiteral("it changed while it was read"));
+    return Fail(name, error ? SystemErrorText(error) : QStringLiteral("it changed while it was read"));
 }
 
 bool CSafeFolder::HashFile(const QString &name, qint64 offset, QString &sha256)

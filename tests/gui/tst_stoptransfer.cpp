@@ -162,8 +162,9 @@ private:
         StopWhenUnderWay(stop);
         Button("m_btnUpload")->click();
         QVERIFY(m_pAnswerer->WaitForAll());
-        QCOMPARE(m_pAnswerer->SeenTexts().last(),
-                 result.isEmpty() ? m_pAnswerer->SeenTexts().value(1) : result);
+        // With no result box expected, the caller checks that nothing followed the question.
+        if (!result.isEmpty())
+            QCOMPARE(m_pAnswerer->SeenTexts().last(), result);
         QTRY_COMPARE(m_pWindow->Operation(), int32_t(OP_NONE));
     }
     QPushButton *Button(const char *name) { return m_pWindow->findChild<QPushButton *>(name); }

@@ -3,8 +3,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-
 #include <utility>
 
 namespace {
@@ -86,10 +84,4 @@ BENCHMARK(BM_SwapFullSlots)->Iterations(20)->UseRealTime()->Unit(benchmark::kMil
 BENCHMARK(BM_MoveFullSlot)->Iterations(20)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadEverySlot)->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+BRINDLE_BENCH_MAIN()

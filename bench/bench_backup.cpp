@@ -1,3 +1,4 @@
+#include "BenchLooper.h"
 #include "CLooperSongTable.h"
 #include "CSimBus.h"
 #include "CSimulatorBackend.h"
@@ -8,7 +9,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
@@ -261,10 +261,4 @@ BENCHMARK(BM_OneChangedSongOnUsbWire)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_TenSnapshotsDiskUse)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_RestoreFullLooper)->Iterations(1)->Unit(benchmark::kSecond);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+BRINDLE_BENCH_MAIN()

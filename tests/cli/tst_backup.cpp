@@ -5,6 +5,7 @@
 #include "CSimBus.h"
 #include "CSimulatorBackend.h"
 #include "CUSBPort.h"
+#include "FileBytes.h"
 #include "CliRunner.h"
 #include "ResultCodes.h"
 #include "SongVerify.h"
@@ -42,12 +43,6 @@ QByteArray Pattern(int size, int seed)
 QString Sha256(const QByteArray &bytes)
 {
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // What sox reads from a WAV file: rate, bits, channels, frames.
@@ -538,12 +533,6 @@ private slots:
     }
 
 private:
-    static bool WriteFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    }
-
     QTemporaryDir m_dir;
 };
 

@@ -1,6 +1,7 @@
 #include "BrindleQT.h"
 #include "CDialogAnswerer.h"
 #include "CSimBus.h"
+#include "FileBytes.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
 #include "WindowTestEnd.h"
@@ -106,11 +107,6 @@ private:
     {
         QDir(m_dir.path()).mkpath(name);
         return m_dir.filePath(name);
-    }
-    static QByteArray ReadAll(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     QListWidget *List() { return m_pWindow->findChild<QListWidget *>("m_lstSong"); }
 

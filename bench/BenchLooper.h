@@ -5,6 +5,10 @@
 #include "CSimulatorBackend.h"
 #include "CUSBPort.h"
 
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+
 #include <sys/resource.h>
 
 #include <chrono>
@@ -51,3 +55,13 @@ inline double SecondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
+
+// A benchmark program's main(): the looper code runs under a QCoreApplication, as in brindle-cli.
+#define BRINDLE_BENCH_MAIN()                                                                                 \
+    int main(int argc, char **argv)                                                                          \
+    {                                                                                                        \
+        QCoreApplication application(argc, argv);                                                            \
+        benchmark::Initialize(&argc, argv);                                                                  \
+        benchmark::RunSpecifiedBenchmarks();                                                                 \
+        return 0;                                                                                            \
+    }

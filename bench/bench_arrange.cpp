@@ -3,8 +3,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-
 #include <utility>
 
 namespace {
@@ -28,57 +26,45 @@ struct SFullLooper : SBenchLooper {
     ~SFullLooper() { CSimBus::Instance().SetUsbWirePace(false); }
 };
 
-// Device requests since the count was last taken.
-size_t RequestsSince(SFullLooper &looper, size_t &seen)
+// Runs step once per round on a new full looper and reports the device requests of the last round;
+// failure is the error when step does not succeed.
+template <typename Step> void CountRequests(benchmark::State &state, const char *failure, Step step)
 {
-    const size_t now = looper.device->Requests().size();
-    return now - std::exchange(seen, now);
+    SFullLooper looper;
+    size_t seen = looper.device->Requests().size();
+    size_t requests = 0;
+    for (auto _ : state) {
+        if (step(looper.table) != RESULT_OK)
+            state.SkipWithError(failure);
+        const size_t now = looper.device->Requests().size();
+        requests = now - std::exchange(seen, now);
+    }
+    state.counters["requests"] = double(requests);
 }
 
 // The two full slots swap their songs, and back: each swap writes a record on each FAT block, so
 // the two blocks take a few dozen swaps before they are full.
 void BM_SwapFullSlots(benchmark::State &state)
 {
-    SFullLooper looper;
-    size_t seen = looper.device->Requests().size();
-    size_t requests = 0;
-    for (auto _ : state) {
-        if (looper.table.SwapSongs(0, 1) != RESULT_OK)
-            state.SkipWithError("the swap failed");
-        requests = RequestsSince(looper, seen);
-    }
-    state.counters["requests"] = double(requests);
+    CountRequests(state, "the swap failed", [](CLooperSongTable &table) { return table.SwapSongs(0, 1); });
 }
 
 // A full song moves into an empty slot, and on the next round back again.
 void BM_MoveFullSlot(benchmark::State &state)
 {
-    SFullLooper looper;
     uint32_t from = 0;
     uint32_t to = 2;
-    size_t seen = looper.device->Requests().size();
-    size_t requests = 0;
-    for (auto _ : state) {
-        if (looper.table.MoveSong(from, to) != RESULT_OK)
-            state.SkipWithError("the move failed");
+    CountRequests(state, "the move failed", [&from, &to](CLooperSongTable &table) {
+        const int32_t result = table.MoveSong(from, to);
         std::swap(from, to);
-        requests = RequestsSince(looper, seen);
-    }
-    state.counters["requests"] = double(requests);
+        return result;
+    });
 }
 
 // What a command line or the window adds before either: loading every slot's record.
 void BM_LoadEverySlot(benchmark::State &state)
 {
-    SFullLooper looper;
-    size_t seen = looper.device->Requests().size();
-    size_t requests = 0;
-    for (auto _ : state) {
-        if (looper.table.LoadEachSong() != RESULT_OK)
-            state.SkipWithError("the load failed");
-        requests = RequestsSince(looper, seen);
-    }
-    state.counters["requests"] = double(requests);
+    CountRequests(state, "the load failed", [](CLooperSongTable &table) { return table.LoadEachSong(); });
 }
 } // namespace
 
@@ -86,10 +72,4 @@ BENCHMARK(BM_SwapFullSlots)->Iterations(20)->UseRealTime()->Unit(benchmark::kMil
 BENCHMARK(BM_MoveFullSlot)->Iterations(20)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadEverySlot)->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+BRINDLE_BENCH_MAIN()

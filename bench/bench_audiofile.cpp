@@ -190,24 +190,6 @@ long StatusKilobytes(const char *field)
     return 0;
 }
 
-// A 1 kHz tone (aliased below 2 kHz) of frames frames at rate as a 16-bit mono WAV file, written in
-// pieces so that the bench itself stays small before the measurement.
-void WriteLongTone(const QString &path, uint32_t rate, uint64_t frames)
-{
-    SF_INFO info = {};
-    info.format = WAV_16;
-    info.samplerate = int(rate);
-    info.channels = 1;
-    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    std::vector<float> piece(65536);
-    for (uint64_t done = 0; file && done < frames; done += piece.size()) {
-        for (size_t k = 0; k < piece.size(); ++k)
-            piece[k] = float(0.5 * std::sin(2 * M_PI * 1000.0 * double(done + k) / rate));
-        sf_writef_float(file, piece.data(), sf_count_t(std::min<uint64_t>(piece.size(), frames - done)));
-    }
-    sf_close(file);
-}
-
 // Peak resident memory added by an import of a ten-minute file into a Corvel Solo (nearly its longest
 // song), as a multiple of the song's size, for a file at the rate given: the pieces the file is read
 // and converted in do not grow with the rate.
@@ -215,7 +197,10 @@ void BM_ImportPeakMemory(benchmark::State &state)
 {
     const uint32_t rate = uint32_t(state.range(0));
     const QString path = Scratch().filePath("long.wav");
-    WriteLongTone(path, rate, uint64_t(rate) * 600);
+    if (!WriteToneFile(path, WAV_16, rate, {{1000, 0.5}}, rate * 600)) {
+        state.SkipWithError("the ten-minute tone could not be written");
+        return;
+    }
     for (auto _ : state) {
         std::ofstream("/proc/self/clear_refs") << "5";
         const long before = StatusKilobytes("VmRSS");

@@ -1,20 +1,14 @@
-#include "CLooperSongTable.h"
-#include "CSimBus.h"
-#include "CSimulatorBackend.h"
+#include "BenchLooper.h"
 #include "CSongBackup.h"
 #include "CSongRestore.h"
-#include "CUSBPort.h"
 #include "ResultCodes.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <chrono>
-#include <memory>
 #include <vector>
 
 #include <sys/stat.h>
@@ -28,15 +22,9 @@ const uint32_t LONGEST_SONGS = 5;
 
 // A PULSE RIG whose every data block holds song bytes: five songs as long as a slot holds, the
 // other blocks spread over the other 25 slots.
-struct SFullLooper {
-    SFullLooper()
+struct SFullLooper : SBenchLooper {
+    SFullLooper() : SBenchLooper(10002)
     {
-        SetMidiBackend(std::make_shared<CSimulatorBackend>());
-        SSimDeviceConfig config;
-        config.productId = 10002;
-        CSimBus::Instance().Clear();
-        CSimBus::Instance().Attach(std::make_shared<CSimDevice>(config));
-        port.Connect(0);
         table.LoadEachSong();
         uint32_t left = DATA_BLOCKS;
         for (uint32_t slot = 0; slot < SLOTS; ++slot) {
@@ -54,8 +42,6 @@ struct SFullLooper {
             total += table.Store(slot)->GetSize();
         return total;
     }
-    CUSBPort port;
-    CLooperSongTable table{port};
     QTemporaryDir folder;
 };
 
@@ -113,11 +99,6 @@ QTemporaryDir &WireFolder()
     return folder;
 }
 
-double SecondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 // A new song of the same length in the slot (not timed): the looper is full, so the old one goes first.
 void ChangeSong(SFullLooper &looper, uint32_t slot, uint8_t fill)
 {
@@ -146,7 +127,7 @@ void BackUpOnUsbWire(benchmark::State &state, bool earlier)
     if (earlier && !QFile::exists(WireFolder().filePath("manifest.json")) &&
         !BackUp(looper, WireFolder().path(), state))
         return;
-    const std::shared_ptr<CSimDevice> device = CSimBus::Instance().Devices().front();
+    const std::shared_ptr<CSimDevice> &device = looper.device;
     CSimBus::Instance().SetUsbWirePace(true);
     double loadSeconds = 0, backupSeconds = 0;
     size_t loadRequests = 0, backupRequests = 0;
@@ -261,10 +242,4 @@ BENCHMARK(BM_OneChangedSongOnUsbWire)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_TenSnapshotsDiskUse)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_RestoreFullLooper)->Iterations(1)->Unit(benchmark::kSecond);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+BRINDLE_BENCH_MAIN()

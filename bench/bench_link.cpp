@@ -3,8 +3,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-
 namespace {
 const uint32_t FULL_SLOT = 41287680;
 const uint8_t ERASE_COMMAND = 0x21;
@@ -89,10 +87,4 @@ BENCHMARK(BM_DelayedEraseReply)->Iterations(1)->UseRealTime()->Unit(benchmark::k
 BENCHMARK(BM_DownloadFullSlotUsbWire)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_UploadFullSlotUsbWire)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+BRINDLE_BENCH_MAIN()

@@ -6,8 +6,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-
 #include <algorithm>
 #include <thread>
 
@@ -127,10 +125,4 @@ BENCHMARK(BM_TimeToFirstSound)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadLeadFullSlot)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+BRINDLE_BENCH_MAIN()

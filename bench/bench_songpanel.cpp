@@ -5,7 +5,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 namespace {
@@ -99,10 +98,4 @@ BENCHMARK(BM_ExactWaveform)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CachedPeaks)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+BRINDLE_BENCH_MAIN()

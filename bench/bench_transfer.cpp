@@ -4,8 +4,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-
 namespace {
 // A PULSE RIG slot filled to its limit: the largest song the looper family holds per slot.
 const uint32_t FULL_SLOT = 41287680;
@@ -67,10 +65,4 @@ BENCHMARK(BM_DownloadFullSlot)->Iterations(1)->UseRealTime()->Unit(benchmark::kS
 BENCHMARK(BM_UploadFullSlot)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_DownloadSoloFullSlot)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+BRINDLE_BENCH_MAIN()

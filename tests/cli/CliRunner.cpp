@@ -12,12 +12,31 @@ QString ShellQuoted(QString text)
 CCliRunner::CCliRunner() : m_environment(QProcessEnvironment::systemEnvironment())
 {
     m_environment.insert("BRINDLE_MIDI_API", "simulator");
-    for (const char *name : {"BRINDLE_SIM_MODEL", "BRINDLE_SIM_VERSION", "BRINDLE_SIM_MODE",
-                             "BRINDLE_SIM_DEVICES", "BRINDLE_SIM_FLASH", "BRINDLE_SIM_WIRE",
-                             "BRINDLE_SIM_SIGNAL"})
+    for (const char *name :
+         {"BRINDLE_SIM_MODEL", "BRINDLE_SIM_VERSION", "BRINDLE_SIM_MODE", "BRINDLE_SIM_DEVICES",
+          "BRINDLE_SIM_FLASH", "BRINDLE_SIM_WIRE", "BRINDLE_SIM_SIGNAL"})
         m_environment.remove(name);
     // The tests were written for the one-slot looper; the demo looper is what no variable gives.
     m_environment.insert("BRINDLE_SIM_MODEL", "10003");
+    m_environment.insert("XDG_DATA_HOME", UserFolder("data"));
+    m_environment.insert("XDG_CACHE_HOME", UserFolder("cache"));
+    m_environment.insert("XDG_STATE_HOME", UserFolder("state"));
+}
+
+CCliRunner::CCliRunner(uint32_t productId, const QString &flashFile) : CCliRunner()
+{
+    Set("BRINDLE_SIM_MODEL", QString::number(productId));
+    Set("BRINDLE_SIM_FLASH", flashFile);
+}
+
+QString CCliRunner::NamesFile() const
+{
+    return UserFolder("data/brindle/names.json");
+}
+
+QString CCliRunner::DemoFlashFile() const
+{
+    return UserFolder("state/brindle/demo.flash");
 }
 
 SCliRun CCliRunner::Run(const QStringList &arguments) const

@@ -5,6 +5,7 @@
 #include "CSimBus.h"
 #include "CSimulatorBackend.h"
 #include "CUSBPort.h"
+#include "FileBytes.h"
 #include "CliRunner.h"
 #include "ResultCodes.h"
 #include "SongVerify.h"
@@ -42,12 +43,6 @@ QByteArray Pattern(int size, int seed)
 QString Sha256(const QByteArray &bytes)
 {
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // What sox reads from a WAV file: rate, bits, channels, frames.
@@ -112,7 +107,7 @@ private slots:
             songs[uint32_t(slot)] = Pattern(group * (1400 + 600 * int(songs.size())), slot + int(productId));
         const QString flash = m_dir.filePath("round.flash");
         QVERIFY(LooperFlashFile::Write(flash, productId, songs));
-        const CCliRunner cli = Cli(flash, productId);
+        const CCliRunner cli(productId, flash);
 
         const QString first = m_dir.filePath("first");
         SCliRun run = cli.Run({"backup", first});
@@ -158,7 +153,7 @@ private slots:
         const QString flash = m_dir.filePath("checks.flash");
         QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG,
                                        {{1, Pattern(192 * 700, 1)}, {4, Pattern(192 * 90, 4)}}));
-        const CCliRunner cli = Cli(flash, PULSE_RIG);
+        const CCliRunner cli(PULSE_RIG, flash);
         const QString folder = m_dir.filePath("checks");
         QCOMPARE(cli.Run({"backup", folder}).exitCode, 0);
         const QByteArray before = ReadAll(flash);
@@ -170,7 +165,7 @@ private slots:
 
         const QString soloFlash = m_dir.filePath("solo.flash");
         QVERIFY(LooperFlashFile::Write(soloFlash, 10003, {}));
-        run = Cli(soloFlash, 10003).Run({"restore", folder, "--yes"});
+        run = CCliRunner(10003, soloFlash).Run({"restore", folder, "--yes"});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.err,
                  QString("brindle-cli: This backup comes from a PULSE RIG; the connected looper is a "
@@ -222,12 +217,12 @@ private slots:
         QFETCH(QByteArray, end);
         const QString flash = m_dir.filePath("ask.flash");
         QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG, {{1, Pattern(192 * 700, 1)}}));
-        QCOMPARE(Cli(flash, PULSE_RIG).Run({"backup", m_dir.filePath("ask")}).exitCode, 0);
+        const CCliRunner cli(PULSE_RIG, flash);
+        QCOMPARE(cli.Run({"backup", m_dir.filePath("ask")}).exitCode, 0);
         const QString command =
-            QString("BRINDLE_MIDI_API=simulator BRINDLE_SIM_MODEL=10002 BRINDLE_SIM_FLASH='%1' "
-                    "'%2' --quiet restore '%3'")
-                .arg(flash, BRINDLE_CLI_PATH, m_dir.filePath("ask"));
+            QString("'%1' --quiet restore '%2'").arg(BRINDLE_CLI_PATH, m_dir.filePath("ask"));
         QProcess script;
+        script.setProcessEnvironment(cli.Environment());
         script.start("script", {"-qec", command, "/dev/null"});
         QByteArray seen;
         while (!seen.endsWith("[y/N] ") && script.waitForReadyRead(10000))
@@ -251,7 +246,7 @@ private slots:
         QVERIFY(LooperFlashFile::Damage(flash, PULSE_RIG,
                                         (PULSE_RIG_DATA_BLOCKS + 1) * PULSE_RIG_BLOCK_SIZE + 10,
                                         QByteArray("\x00", 1)));
-        const CCliRunner cli = Cli(flash, PULSE_RIG);
+        const CCliRunner cli(PULSE_RIG, flash);
         SCliRun run = cli.Run({"list"});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(
@@ -301,7 +296,7 @@ private slots:
         // The next header of slot 2 got its tag, status and part of its group count before power went.
         const uint32_t fatBlock = (PULSE_RIG_DATA_BLOCKS + 1) * PULSE_RIG_BLOCK_SIZE;
         QVERIFY(LooperFlashFile::Damage(flash, PULSE_RIG, fatBlock + 4096, QByteArray("HD\xFF\x2C", 4)));
-        const CCliRunner cli = Cli(flash, PULSE_RIG);
+        const CCliRunner cli(PULSE_RIG, flash);
         SCliRun run = cli.Run({"list"});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.out.startsWith("Song 001 -- (0.02  MB)  0:00.137\n"
@@ -339,14 +334,14 @@ private slots:
         const QString flash = m_dir.filePath("signal.flash");
         QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG, {{0, oldSong}, {5, Pattern(192 * 1500, 1)}}));
         const QString folder = m_dir.filePath("signal");
-        QCOMPARE(Cli(flash, PULSE_RIG).Run({"backup", folder}).exitCode, 0);
+        QCOMPARE(CCliRunner(PULSE_RIG, flash).Run({"backup", folder}).exitCode, 0);
         const QString newSong = QDir(folder).filePath("Song 006.wav");
         const QByteArray start = ReadAll(flash);
         int cancelled = 0;
         for (int request = 10;; request += 11) {
             QVERIFY(WriteFile(flash, start));
             const int signal = (request / 11) % 2 ? SIGTERM : SIGINT;
-            CCliRunner cli = Cli(flash, PULSE_RIG);
+            CCliRunner cli(PULSE_RIG, flash);
             cli.Set("BRINDLE_SIM_SIGNAL", QString("%1:%2").arg(request).arg(signal));
             const SCliRun run = cli.Run({"download", newSong, "1", "--yes"});
             QMap<uint32_t, QByteArray> songs;
@@ -363,7 +358,7 @@ private slots:
         QVERIFY(cancelled >= 8);
 
         for (const int request : {40, 150, 300}) {
-            CCliRunner cli = Cli(flash, PULSE_RIG);
+            CCliRunner cli(PULSE_RIG, flash);
             cli.Set("BRINDLE_SIM_SIGNAL", QString("%1:%2").arg(request).arg(SIGHUP));
             const QString target = m_dir.filePath(QString("cut%1").arg(request));
             SCliRun run = cli.Run({"backup", target});
@@ -377,7 +372,7 @@ private slots:
             QVERIFY(run.exitCode == 128 + SIGHUP && !QFile::exists(target + ".wav"));
         }
 
-        CCliRunner cli = Cli(flash, PULSE_RIG);
+        CCliRunner cli(PULSE_RIG, flash);
         cli.Set("BRINDLE_SIM_SIGNAL", QString("40:%1").arg(SIGINT));
         QCOMPARE(cli.Run({"delete", "6", "--yes"}).exitCode, 130);
 
@@ -409,7 +404,7 @@ private slots:
         const QMap<uint32_t, QByteArray> songs{
             {0, Pattern(192 * 700, 1)}, {1, Pattern(192 * 90, 2)}, {2, Pattern(192 * 300, 3)}};
         QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG, songs));
-        const CCliRunner cli = Cli(flash, PULSE_RIG);
+        const CCliRunner cli(PULSE_RIG, flash);
         const QString folder = m_dir.filePath("history");
         QCOMPARE(cli.Run({"name", "1", "Drum loop"}).exitCode, 0);
         QVERIFY(
@@ -441,7 +436,7 @@ private slots:
         const QString flash = m_dir.filePath("cut.flash");
         QVERIFY(LooperFlashFile::Write(flash, PULSE_RIG,
                                        {{0, Pattern(192 * 900, 4)}, {1, Pattern(192 * 200, 5)}}));
-        CCliRunner cli = Cli(flash, PULSE_RIG);
+        CCliRunner cli(PULSE_RIG, flash);
         const QString start = m_dir.filePath("cut-start"), folder = m_dir.filePath("cut");
         QCOMPARE(cli.Run({"backup", start}).exitCode, 0);
         QCOMPARE(cli.Run({"download", start + "/Song 001.wav", "2", "--yes"}).exitCode, 0);
@@ -457,7 +452,8 @@ private slots:
         }
         cli.Set("BRINDLE_SIM_SIGNAL", "");
 #ifdef BRINDLE_SANITIZED
-        QSKIP("a traced run under the sanitizers takes seconds: the system-call sweep runs in the plain build");
+        QSKIP(
+            "a traced run under the sanitizers takes seconds: the system-call sweep runs in the plain build");
 #endif
         if (QProcess::execute("strace", {"-o", "/dev/null", "true"}) != 0)
             QSKIP("strace cannot trace here");
@@ -492,7 +488,7 @@ private slots:
         const QString flash = m_dir.filePath("update.flash");
         QVERIFY(LooperFlashFile::Write(flash, 10003, {}));
         const QByteArray before = ReadAll(flash);
-        CCliRunner cli = Cli(flash, 10003);
+        CCliRunner cli(10003, flash);
         cli.Set("BRINDLE_SIM_SIGNAL", QString("1:%1").arg(SIGINT));
         SCliRun run = cli.Run({"update", package});
         QCOMPARE(run.exitCode, 130);
@@ -537,20 +533,6 @@ private slots:
     }
 
 private:
-    CCliRunner Cli(const QString &flash, uint32_t productId) const
-    {
-        CCliRunner cli;
-        cli.Set("BRINDLE_SIM_MODEL", QString::number(productId));
-        cli.Set("BRINDLE_SIM_FLASH", flash);
-        cli.Set("XDG_DATA_HOME", m_dir.filePath("data"));
-        return cli;
-    }
-    static bool WriteFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    }
-
     QTemporaryDir m_dir;
 };
 

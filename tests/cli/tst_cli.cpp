@@ -179,9 +179,7 @@ private slots:
     void songCommandsRoundTrip()
     {
         QTemporaryDir dir;
-        CCliRunner cli;
-        cli.Set("BRINDLE_SIM_MODEL", "10002");
-        cli.Set("BRINDLE_SIM_FLASH", dir.filePath("flash.bin"));
+        const CCliRunner cli(10002, dir.filePath("flash.bin"));
         SCliRun run = cli.Run({"list"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out.count('\n'), 31);
@@ -224,9 +222,7 @@ private slots:
         QTemporaryDir dir;
         CCliRunner cli;
         cli.Set("BRINDLE_SIM_MODEL", "");
-        cli.Set("XDG_STATE_HOME", dir.filePath("state"));
-        cli.Set("XDG_DATA_HOME", dir.filePath("data"));
-        const QString demoFile = dir.filePath("state/brindle/demo.flash");
+        const QString demoFile = cli.DemoFlashFile();
         SCliRun run = cli.Run({"list"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, "Demo looper (songs kept in " + demoFile + "; remove it to start over)\n");
@@ -265,10 +261,7 @@ private slots:
     void namesFollowTheirSongs()
     {
         QTemporaryDir dir;
-        CCliRunner cli;
-        cli.Set("BRINDLE_SIM_MODEL", "10002");
-        cli.Set("BRINDLE_SIM_FLASH", dir.filePath("flash.bin"));
-        cli.Set("XDG_DATA_HOME", dir.filePath("data"));
+        const CCliRunner cli(10002, dir.filePath("flash.bin"));
         QFile wav(dir.filePath("in.wav"));
         QVERIFY(wav.open(QIODevice::WriteOnly));
         wav.write(DeviceFormWavBytes(QByteArray(3 * 46875, '\x11')));
@@ -287,7 +280,7 @@ private slots:
 
         QCOMPARE(cli.Run({"name", "2", "Drum loop"}).exitCode, 0);
         QCOMPARE(cli.Run({"delete", "2", "--yes"}).exitCode, 0);
-        QFile names(dir.filePath("data/brindle/names.json"));
+        QFile names(cli.NamesFile());
         QVERIFY(names.open(QIODevice::ReadOnly));
         QVERIFY(!names.readAll().contains("Drum loop"));
         names.close();
@@ -304,9 +297,7 @@ private slots:
     void audioFilesInAndOut()
     {
         QTemporaryDir dir;
-        CCliRunner cli;
-        cli.Set("BRINDLE_SIM_MODEL", "10004");
-        cli.Set("BRINDLE_SIM_FLASH", dir.filePath("flash.bin"));
+        const CCliRunner cli(10004, dir.filePath("flash.bin"));
         const QString input = dir.filePath("stereo.flac");
         QVERIFY(WriteStereoFlac(input));
         SCliRun run = cli.Run({"import", input, "1", "--verify"});

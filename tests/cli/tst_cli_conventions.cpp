@@ -64,9 +64,7 @@ private slots:
     void jsonCarriesTheFactsOfTheText()
     {
         QTemporaryDir dir;
-        CCliRunner cli;
-        cli.Set("BRINDLE_SIM_MODEL", "10002");
-        cli.Set("BRINDLE_SIM_FLASH", dir.filePath("flash.bin"));
+        const CCliRunner cli(10002, dir.filePath("flash.bin"));
 
         const QJsonObject info = JsonOf(cli.Run({"info", "--json"}));
         QCOMPARE(

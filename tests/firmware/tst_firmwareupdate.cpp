@@ -6,6 +6,7 @@
 #include "CSimDevice.h"
 #include "CSimulatorBackend.h"
 #include "CUSBPort.h"
+#include "FileBytes.h"
 #include "MillisecondClock.h"
 #include "Settings.h"
 
@@ -219,9 +220,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, messages);
         const QString path = m_pDir->filePath("update.dat");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+        QVERIFY(WriteFile(path, bytes));
         QCOMPARE(Run(path), messages.last() == "M_SUCCESS");
         QCOMPARE(m_pPresenter->Take(), messages);
         QVERIFY(m_pDevice->Requests().empty());

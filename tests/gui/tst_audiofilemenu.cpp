@@ -3,6 +3,7 @@
 #include "CSimBus.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
+#include "WindowTest.h"
 #include "WindowTestEnd.h"
 #include "SongListMenu.h"
 #include "ToneMeasure.h"
@@ -33,7 +34,7 @@ double ToneSnr(const QString &path)
 } // namespace
 
 // The song list's audio file actions, driven as a user drives them, against a simulated looper.
-class TestAudioFileMenu : public QObject {
+class TestAudioFileMenu : public CWindowTest {
     Q_OBJECT
 
 private slots:
@@ -104,8 +105,7 @@ private slots:
     void buttonsImportAndExport()
     {
         Start();
-        m_pWindow->show();
-        QApplication::setActiveWindow(m_pWindow.get());
+        ShowActive();
         List()->setCurrentRow(4);
         QVERIFY(!Button("m_btnExport")->isEnabled());
         m_pAnswerer->Expect(CDialogAnswerer::ChooseFile(m_dir.filePath("tone.wav")));
@@ -129,7 +129,6 @@ private slots:
     }
 
 private:
-    QPushButton *Button(const char *name) { return m_pWindow->findChild<QPushButton *>(name); }
     void Start()
     {
         m_pDevice = AttachLooperWithSongs(10002, {{2, std::vector<uint8_t>(3000, 0x11)}});
@@ -164,12 +163,9 @@ private:
         QVERIFY(bar->isHidden());
         QVERIFY(bar->value() > 50);
     }
-    QListWidget *List() { return m_pWindow->findChild<QListWidget *>("m_lstSong"); }
 
     QTemporaryDir m_dir;
     std::shared_ptr<CSimDevice> m_pDevice;
-    std::unique_ptr<CDialogAnswerer> m_pAnswerer;
-    std::unique_ptr<BrindleQT> m_pWindow;
 };
 
 QTEST_MAIN(TestAudioFileMenu)

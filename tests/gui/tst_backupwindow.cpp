@@ -1,8 +1,10 @@
 #include "BrindleQT.h"
 #include "CDialogAnswerer.h"
 #include "CSimBus.h"
+#include "FileBytes.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
+#include "WindowTest.h"
 #include "WindowTestEnd.h"
 #include "SongListMenu.h"
 
@@ -18,7 +20,7 @@
 
 // The song list's context menu: a whole backup, a song deleted, a second snapshot, the first one
 // restored after one confirmation, and a backup into a new folder equal to the first byte for byte.
-class TestBackupWindow : public QObject {
+class TestBackupWindow : public CWindowTest {
     Q_OBJECT
 
 private slots:
@@ -77,8 +79,7 @@ private slots:
         for (const QString &name : QDir(first).entryList({"*.wav"}))
             QCOMPARE(ReadAll(QDir(second).filePath(name)), ReadAll(QDir(first).filePath(name)));
 
-        m_pWindow->show();
-        QApplication::setActiveWindow(m_pWindow.get());
+        ShowActive();
         m_pAnswerer->Reset();
         m_pAnswerer->Expect(CDialogAnswerer::CancelFile());
         QTest::keyClick(List(), Qt::Key_B, Qt::ControlModifier);
@@ -107,16 +108,8 @@ private:
         QDir(m_dir.path()).mkpath(name);
         return m_dir.filePath(name);
     }
-    static QByteArray ReadAll(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    QListWidget *List() { return m_pWindow->findChild<QListWidget *>("m_lstSong"); }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<CDialogAnswerer> m_pAnswerer;
-    std::unique_ptr<BrindleQT> m_pWindow;
 };
 
 QTEST_MAIN(TestBackupWindow)

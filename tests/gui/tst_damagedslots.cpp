@@ -4,6 +4,7 @@
 #include "CSimBus.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
+#include "WindowTest.h"
 #include "WindowTestEnd.h"
 #include "SongListMenu.h"
 
@@ -24,7 +25,7 @@ const char *const REFUSAL =
 
 // One damaged slot record: the other songs stay in the list and can be read, nothing is written
 // until the damaged slot is deleted from its row's menu.
-class TestDamagedSlots : public QObject {
+class TestDamagedSlots : public CWindowTest {
     Q_OBJECT
 
 private slots:
@@ -119,13 +120,9 @@ private:
         action();
         QVERIFY(m_pAnswerer->WaitForAll());
     }
-    QListWidget *List() { return m_pWindow->findChild<QListWidget *>("m_lstSong"); }
     QString StorageText() { return m_pWindow->findChild<CStorageBar *>("m_storageBar")->Text(); }
-    QPushButton *Button(const char *name) { return m_pWindow->findChild<QPushButton *>(name); }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<CDialogAnswerer> m_pAnswerer;
-    std::unique_ptr<BrindleQT> m_pWindow;
 };
 
 QTEST_MAIN(TestDamagedSlots)

@@ -7,6 +7,7 @@
 #include "Settings.h"
 #include "SimulatedLoopers.h"
 #include "SongListMenu.h"
+#include "WindowTest.h"
 #include "WindowTestEnd.h"
 #include "WavBytes.h"
 
@@ -79,7 +80,7 @@ QVector<qint64> Samples24(const uint8_t *bytes, uint32_t frames, uint32_t stride
 } // namespace
 
 // The song page driven as a user drives it, against a simulated looper.
-class TestSongs : public QObject {
+class TestSongs : public CWindowTest {
     Q_OBJECT
 
 private slots:
@@ -332,8 +333,7 @@ private slots:
     void namedSongUploadedAndDeleted()
     {
         Start(10002, {{1, 192 * 2000}});
-        m_pWindow->show();
-        QApplication::setActiveWindow(m_pWindow.get());
+        ShowActive();
         List()->setCurrentRow(1);
         QTest::keyClick(List(), Qt::Key_F2);
         auto *pEdit = m_pWindow->findChild<QLineEdit *>("m_editSongName");
@@ -343,8 +343,7 @@ private slots:
         QCOMPARE(Text("m_lblSongName"), QString("Bass line"));
         m_pWindow.reset();
         m_pWindow.reset(new BrindleQT);
-        m_pWindow->show();
-        QApplication::setActiveWindow(m_pWindow.get());
+        ShowActive();
         List()->setCurrentRow(1);
         QCOMPARE(Text("m_lblSongName"), QString("Bass line"));
 
@@ -370,8 +369,7 @@ private slots:
     void songsSwappedByDragAndMovedByMenu()
     {
         Start(10002, {{2, 192 * 2000}, {6, 192 * 3000}});
-        m_pWindow->show();
-        QApplication::setActiveWindow(m_pWindow.get());
+        ShowActive();
         List()->setCurrentRow(2);
         QTest::keyClick(List(), Qt::Key_F2);
         QTest::keyClicks(m_pWindow->findChild<QLineEdit *>("m_editSongName"), "Pad");
@@ -474,13 +472,9 @@ private:
         QVERIFY(m_pWindow->findChild<QProgressBar *>("progressBar")->isHidden());
         QVERIFY(m_pWindow->findChild<QTabWidget *>("propSheet")->isTabEnabled(1));
     }
-    QListWidget *List() { return m_pWindow->findChild<QListWidget *>("m_lstSong"); }
-    QPushButton *Button(const char *name) { return m_pWindow->findChild<QPushButton *>(name); }
 
     QTemporaryDir m_dir;
     std::shared_ptr<CSimDevice> m_pDevice;
-    std::unique_ptr<CDialogAnswerer> m_pAnswerer;
-    std::unique_ptr<BrindleQT> m_pWindow;
 };
 
 QTEST_MAIN(TestSongs)

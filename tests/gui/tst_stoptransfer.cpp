@@ -4,6 +4,7 @@
 #include "CSimBus.h"
 #include "Settings.h"
 #include "SimulatedLoopers.h"
+#include "WindowTest.h"
 #include "WindowTestEnd.h"
 
 #include <QFileInfo>
@@ -28,7 +29,7 @@ std::vector<uint8_t> Pattern(uint32_t length, uint32_t seed)
 
 // A long transfer stopped from the window, by closing it or by Escape: the question, the stop at
 // the next request, nothing left under the final name, and the next operation unaffected.
-class TestStopTransfer : public QObject {
+class TestStopTransfer : public CWindowTest {
     Q_OBJECT
 
 private slots:
@@ -130,8 +131,7 @@ private:
         QVERIFY(AttachLooperWithSongs(PULSE_RIG, songs));
         m_pAnswerer.reset(new CDialogAnswerer);
         m_pWindow.reset(new BrindleQT);
-        m_pWindow->show();
-        QApplication::setActiveWindow(m_pWindow.get());
+        ShowActive();
         List()->setCurrentRow(0);
     }
     // Calls stop once, as soon as the running operation has moved the bar.
@@ -162,16 +162,13 @@ private:
         StopWhenUnderWay(stop);
         Button("m_btnUpload")->click();
         QVERIFY(m_pAnswerer->WaitForAll());
-        QCOMPARE(m_pAnswerer->SeenTexts().last(),
-                 result.isEmpty() ? m_pAnswerer->SeenTexts().value(1) : result);
+        // With no result box expected, the caller checks that nothing followed the question.
+        if (!result.isEmpty())
+            QCOMPARE(m_pAnswerer->SeenTexts().last(), result);
         QTRY_COMPARE(m_pWindow->Operation(), int32_t(OP_NONE));
     }
-    QPushButton *Button(const char *name) { return m_pWindow->findChild<QPushButton *>(name); }
-    QListWidget *List() { return m_pWindow->findChild<QListWidget *>("m_lstSong"); }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<CDialogAnswerer> m_pAnswerer;
-    std::unique_ptr<BrindleQT> m_pWindow;
 };
 
 QTEST_MAIN(TestStopTransfer)

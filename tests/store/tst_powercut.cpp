@@ -46,15 +46,47 @@ EAfterCut Outcome(CStoreRig &rig, const Bytes &first, const Bytes &second)
     return back == first ? KEPT : back == second ? COMMITTED : EAfterCut(-1);
 }
 
-// `records` songs written one after another into the slot; the last one, which it then holds.
-Bytes WriteSongs(CStoreRig &rig, uint32_t slot, int records, uint32_t seed)
+// Writes `records` songs one after another into the slot; `last` is the last one, which it then holds
+// (none for no records). The result of the first write that fails, else RESULT_OK.
+int32_t WriteSongs(CStoreRig &rig, uint32_t slot, int records, uint32_t seed, Bytes &last)
 {
-    Bytes song;
+    last.clear();
     for (int n = 0; n < records; ++n) {
-        song = SongBytes(LENGTH, seed + uint32_t(n));
-        rig.Table().WriteSong(slot, song.data(), LENGTH, nullptr);
+        last = SongBytes(LENGTH, seed + uint32_t(n));
+        const int32_t result = rig.Table().WriteSong(slot, last.data(), LENGTH, nullptr);
+        if (result != RESULT_OK)
+            return result;
     }
-    return song;
+    return RESULT_OK;
+}
+
+// What a run with a power cut found, before the looper was plugged back in.
+struct SCutRun {
+    // Of loading the songs, before the cut was armed.
+    int32_t loadResult;
+    // The cut came while the action ran.
+    bool poweredOff;
+    // Nothing was programmed over flash that was not erased.
+    bool faultless;
+    std::vector<SSimRequest> requests;
+};
+
+// Starts the looper again from the flash `before` with its songs loaded, cuts its power as `cut`
+// says while `action` runs, and plugs it back in.
+SCutRun CutDuring(CStoreRig &rig, const CSimFlash &before, const SSimPowerCut &cut,
+                  const std::function<void()> &action)
+{
+    rig.Flash().CopyFrom(before);
+    rig.PlugBackIn();
+    SCutRun run;
+    run.loadResult = rig.Table().LoadEachSong();
+    rig.Device().SetPowerCut(cut);
+    action();
+    run.poweredOff = rig.Device().PoweredOff();
+    run.faultless = rig.Flash().Faults().empty();
+    run.requests = rig.Device().Requests();
+    rig.PlugBackIn();
+    return run;
 }
 
 // The requests from the FAT block's erase to the last record write there: a cut in them finds
@@ -82,17 +114,12 @@ bool TearRecordWrite(CStoreRig &rig, const std::function<void()> &action, uint32
     before.CopyFrom(rig.Flash());
     const uint32_t fat = PageAddress(rig.Geometry(), rig.Geometry().dataBlockCount + slot, 0);
     for (int k = 1; k < 400; ++k) {
-        rig.Flash().CopyFrom(before);
-        rig.PlugBackIn();
-        rig.Table().LoadEachSong();
-        rig.Device().SetPowerCut({k, 7});
-        action();
-        if (!rig.Device().PoweredOff())
+        const SCutRun run = CutDuring(rig, before, {k, 7}, action);
+        if (!run.poweredOff)
             return false;
-        const SSimRequest last = rig.Device().Requests().back();
+        const SSimRequest &last = run.requests.back();
         if (last.command == CMD_WRITE && last.area == 1 && last.address >= fat &&
             last.address < fat + rig.Geometry().blockSize) {
-            rig.PlugBackIn();
             rig.Table().LoadEachSong();
             return rig.Table().SongRecoverable(slot);
         }
@@ -154,10 +181,7 @@ private slots:
         // Records fill pages 0 to 63 on the file table, every second page from 2 on the legacy layout.
         const uint32_t records = productId == PULSE ? 64 : rig.Geometry().pagesPerBlock / 2 - 1;
         Bytes first;
-        for (uint32_t n = 0; n < (wrap ? records : 1); ++n) {
-            first = SongBytes(LENGTH, n);
-            QCOMPARE(rig.Table().WriteSong(0, first.data(), LENGTH, nullptr), RESULT_OK);
-        }
+        QCOMPARE(WriteSongs(rig, 0, wrap ? int(records) : 1, 0, first), RESULT_OK);
         if (history == AFTER_REPAIRS) {
             const Bytes torn = SongBytes(LENGTH, 50);
             QVERIFY(TearRecordWrite(rig, [&] { rig.Table().WriteSong(0, torn.data(), LENGTH, nullptr); }));
@@ -183,14 +207,11 @@ private slots:
             const int at = int(k) + 1;
             for (const SSimPowerCut cut :
                  {SSimPowerCut{at, 1}, SSimPowerCut{at, 2}, SSimPowerCut{at, 3}, SSimPowerCut{at, 4, 1}}) {
-                rig.Flash().CopyFrom(before);
-                rig.PlugBackIn();
-                QCOMPARE(rig.Table().LoadEachSong(), RESULT_OK);
-                rig.Device().SetPowerCut(cut);
-                rig.Table().WriteSong(0, second.data(), LENGTH, nullptr);
-                QVERIFY(rig.Device().PoweredOff());
-                QVERIFY(rig.Flash().Faults().empty());
-                rig.PlugBackIn();
+                const SCutRun run = CutDuring(
+                    rig, before, cut, [&] { rig.Table().WriteSong(0, second.data(), LENGTH, nullptr); });
+                QCOMPARE(run.loadResult, RESULT_OK);
+                QVERIFY(run.poweredOff);
+                QVERIFY(run.faultless);
                 const EAfterCut outcome = Outcome(rig, first, second);
                 QVERIFY2(outcome >= KEPT && outcome <= LOST, qPrintable(QString("cut at %1").arg(k + 1)));
                 QVERIFY2(outcome != LOST ||
@@ -235,8 +256,10 @@ private slots:
         QFETCH(int, toRecords);
         CStoreRig rig(PULSE);
         QCOMPARE(rig.Table().LoadEachSong(), RESULT_OK);
-        const Bytes a = WriteSongs(rig, from, fromRecords, 100);
-        const Bytes b = WriteSongs(rig, to, toRecords, 200);
+        Bytes a;
+        Bytes b;
+        QCOMPARE(WriteSongs(rig, from, fromRecords, 100, a), RESULT_OK);
+        QCOMPARE(WriteSongs(rig, to, toRecords, 200, b), RESULT_OK);
         const auto arrange = [&] {
             return arrangement == MOVE ? rig.Table().MoveSong(from, to) : rig.Table().SwapSongs(from, to);
         };
@@ -248,13 +271,9 @@ private slots:
         int shared = 0;
         for (int k = 1; k <= requests; ++k) {
             for (const SSimPowerCut cut : {SSimPowerCut{k, 1}, SSimPowerCut{k, 2}, SSimPowerCut{k, 3, 1}}) {
-                rig.Flash().CopyFrom(before);
-                rig.PlugBackIn();
-                QCOMPARE(rig.Table().LoadEachSong(), RESULT_OK);
-                rig.Device().SetPowerCut(cut);
-                arrange();
-                QVERIFY(rig.Device().PoweredOff());
-                rig.PlugBackIn();
+                const SCutRun run = CutDuring(rig, before, cut, [&] { arrange(); });
+                QCOMPARE(run.loadResult, RESULT_OK);
+                QVERIFY(run.poweredOff);
                 shared += RepairAfterCut(rig, cut.seed == 1 && arrangement == SWAP ? 2 : 0) ? 1 : 0;
                 const Bytes atFrom = ReadBack(rig, from);
                 const Bytes atTo = ReadBack(rig, to);
@@ -286,20 +305,15 @@ private slots:
         CStoreRig rig(model);
         QCOMPARE(rig.Table().LoadEachSong(), RESULT_OK);
         Bytes last;
-        for (uint32_t n = 0; n < 10; ++n) {
-            last = SongBytes(LENGTH, n);
-            QCOMPARE(rig.Table().WriteSong(0, last.data(), LENGTH, nullptr), RESULT_OK);
-        }
+        QCOMPARE(WriteSongs(rig, 0, 10, 0, last), RESULT_OK);
         CSimFlash before;
         before.CopyFrom(rig.Flash());
         int damaged = 0;
         for (uint32_t seed = 1; seed <= 40; ++seed) {
-            rig.Flash().CopyFrom(before);
-            rig.PlugBackIn();
-            QCOMPARE(rig.Table().LoadEachSong(), RESULT_OK);
-            rig.Device().SetPowerCut({1, seed});
-            QCOMPARE(rig.Table().EraseSong(0), RESULT_FLASH_ERASE_FAILED);
-            rig.PlugBackIn();
+            int32_t erased = RESULT_OK;
+            const SCutRun run = CutDuring(rig, before, {1, seed}, [&] { erased = rig.Table().EraseSong(0); });
+            QCOMPARE(run.loadResult, RESULT_OK);
+            QCOMPARE(erased, RESULT_FLASH_ERASE_FAILED);
             rig.Table().LoadEachSong();
             if (rig.Table().SlotLoadResult(0) != RESULT_OK) {
                 ++damaged;

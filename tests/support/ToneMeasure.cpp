@@ -4,6 +4,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -25,12 +26,19 @@ bool WriteToneFile(const QString &path, int sfFormat, uint32_t rate, const std::
     SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
     if (!file)
         return false;
-    std::vector<double> samples;
-    for (size_t k = 0; k < frames; ++k) {
-        for (const STone &tone : channels)
-            samples.push_back(Ideal(tone, rate, k));
+    // In pieces, so that a long file never needs its whole length in memory.
+    const size_t PIECE_FRAMES = 65536;
+    std::vector<double> piece;
+    bool written = true;
+    for (size_t done = 0; written && done < frames; done += PIECE_FRAMES) {
+        const size_t count = std::min<size_t>(PIECE_FRAMES, frames - done);
+        piece.clear();
+        for (size_t k = done; k < done + count; ++k) {
+            for (const STone &tone : channels)
+                piece.push_back(Ideal(tone, rate, k));
+        }
+        written = sf_writef_double(file, piece.data(), sf_count_t(count)) == sf_count_t(count);
     }
-    const bool written = sf_writef_double(file, samples.data(), frames) == frames;
     return sf_close(file) == 0 && written;
 }
 

@@ -65,9 +65,7 @@ SClipLimit DeviceClipLimit(const DeviceModel *model)
     if (!model || !model->geometry)
         return SClipLimit();
     const FlashGeometry &geometry = *model->geometry;
-    const uint64_t bytes =
-        uint64_t(geometry.maxBlocksPerSong) * geometry.pagesPerBlock * geometry.dataBytesPerPage;
-    const uint64_t frames = bytes / (geometry.channels * (geometry.bitsPerSample / 8));
+    const uint64_t frames = LongestSongBytes(geometry) / FrameBytes(geometry);
     return SClipLimit{frames + CONVERT_EXTRA_FRAMES, geometry.sampleRate};
 }
 

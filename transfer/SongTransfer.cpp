@@ -50,14 +50,6 @@ bool LayoutMatchesBlockAlign(const WaveFormat &format)
     }
 }
 
-bool Refuse(SFileFailure &failure, const char *message, const QString &strPath, bool layout)
-{
-    failure = SFileFailure();
-    failure.text = QString::asprintf(message, QFileInfo(strPath).filePath().toUtf8().constData());
-    failure.layoutRefused = layout;
-    return false;
-}
-
 // The longest song a slot of the model holds, with what Convert adds at most; no limit for a
 // model without a geometry.
 SClipLimit DeviceClipLimit(const DeviceModel *model)
@@ -117,14 +109,15 @@ bool LoadWaveForDevice(CWave &wave, const QString &strPath, uint32_t productId, 
     const DeviceModel *model = FindDeviceModel(productId);
     if (!wave.Load(strPath, DeviceClipLimit(model), failure))
         return false;
+    const QByteArray name = QFileInfo(strPath).filePath().toUtf8();
     if (!LayoutMatchesBlockAlign(wave.format))
-        return Refuse(failure, FORMAT_REFUSED, strPath, true);
+        return SFileFailure::Refuse(failure, FORMAT_REFUSED, name, true);
     if (wave.buffer.frameCount == 0)
-        return Refuse(failure, NO_SAMPLES, strPath, false);
+        return SFileFailure::Refuse(failure, NO_SAMPLES, name);
     const WaveFormat source = wave.format;
     wave.Convert(TARGET_RATE_DOWNLOAD);
     if (!wave.HasFormat(TargetFormat(TARGET_RATE_DOWNLOAD)))
-        return Refuse(failure, FORMAT_REFUSED, strPath, true);
+        return SFileFailure::Refuse(failure, FORMAT_REFUSED, name, true);
     const uint32_t channels = DeviceChannels(model);
     SpreadToDeviceChannels(wave, channels);
     conversion =

@@ -178,10 +178,10 @@ bool ConvertAudioFileForDevice(const QString &strPath, const FlashGeometry &geom
     if (song.empty())
         return ShowFileProblem(strPath, QStringLiteral("it holds no samples"));
     const QString channels = picker.Description();
-    summary.conversion = SampleFormatText(reader.Rate(), reader.SampleText(), reader.Channels()) +
-                         QStringLiteral(" → ") +
-                         SampleFormatText(geometry.sampleRate, QStringLiteral("24-bit"), geometry.channels) +
-                         (channels.isEmpty() ? QString() : QStringLiteral(", ") + channels);
+    summary.conversion =
+        ConversionText(SampleFormatText(reader.Rate(), reader.SampleText(), reader.Channels()),
+                       SampleFormatText(geometry.sampleRate, QStringLiteral("24-bit"), geometry.channels)) +
+        (channels.isEmpty() ? QString() : QStringLiteral(", ") + channels);
     return true;
 }
 

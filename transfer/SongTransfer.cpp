@@ -98,8 +98,9 @@ QString UploadConversionText(uint32_t productId)
     if (!model || !model->geometry)
         return QString();
     const FlashGeometry &geometry = *model->geometry;
-    return SampleFormatText(geometry.sampleRate, SampleBitsText(geometry.bitsPerSample), geometry.channels) +
-           QStringLiteral(" → ") + SampleFormatText(TARGET_RATE_UPLOAD, SampleBitsText(24), 1) +
+    return ConversionText(SampleFormatText(geometry.sampleRate, SampleBitsText(geometry.bitsPerSample),
+                                           geometry.channels),
+                          SampleFormatText(TARGET_RATE_UPLOAD, SampleBitsText(24), 1)) +
            (geometry.channels > 1 ? QStringLiteral(", left channel kept") : QString());
 }
 
@@ -120,10 +121,10 @@ bool LoadWaveForDevice(CWave &wave, const QString &strPath, uint32_t productId, 
         return SFileFailure::Refuse(failure, FORMAT_REFUSED, name, true);
     const uint32_t channels = DeviceChannels(model);
     SpreadToDeviceChannels(wave, channels);
-    conversion =
-        SampleFormatText(source.samplesPerSec, SampleBitsText(source.bitsPerSample), source.channels) +
-        QStringLiteral(" → ") + SampleFormatText(TARGET_RATE_DOWNLOAD, SampleBitsText(24), channels) +
-        ChannelsKeptText(source.channels, channels);
+    conversion = ConversionText(SampleFormatText(source.samplesPerSec, SampleBitsText(source.bitsPerSample),
+                                                 source.channels),
+                                SampleFormatText(TARGET_RATE_DOWNLOAD, SampleBitsText(24), channels)) +
+                 ChannelsKeptText(source.channels, channels);
     return true;
 }
 

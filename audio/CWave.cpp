@@ -34,14 +34,6 @@ bool ReadTag(QFile &file, const char *tag)
     return file.read(length) == QByteArray(tag, int(length));
 }
 
-bool Refuse(SFileFailure &failure, const char *message, const QByteArray &name, bool layout = false)
-{
-    failure = SFileFailure();
-    failure.text = QString::asprintf(message, name.constData());
-    failure.layoutRefused = layout;
-    return false;
-}
-
 bool FileFailed(SFileFailure &failure, const char *text, const QString &strPath, const QString &reason)
 {
     failure = SFileFailure{QString::fromLatin1(text), strPath, reason};
@@ -119,14 +111,14 @@ bool CWave::ReadChunks(QFile &file, const QByteArray &name, WaveFormat &loaded, 
     uint32_t riffSize = 0;
     uint32_t fmtSize = 0;
     if (!ReadTag(file, "RIFF") || !ReadU32(file, riffSize))
-        return Refuse(failure, RIFF_NOT_FOUND, name, true);
+        return SFileFailure::Refuse(failure, RIFF_NOT_FOUND, name, true);
     if (!ReadTag(file, "WAVEfmt ") || !ReadU32(file, fmtSize))
-        return Refuse(failure, WAVEFMT_NOT_FOUND, name, true);
+        return SFileFailure::Refuse(failure, WAVEFMT_NOT_FOUND, name, true);
     std::memset(&loaded, 0, sizeof loaded);
     const qint64 fmtStart = file.pos();
     file.read(reinterpret_cast<char *>(&loaded), std::min<qint64>(fmtSize, sizeof loaded));
     if (!file.seek(fmtStart + fmtSize) || !ReadTag(file, "data") || !ReadU32(file, dataSize))
-        return Refuse(failure, DATA_NOT_FOUND, name, true);
+        return SFileFailure::Refuse(failure, DATA_NOT_FOUND, name, true);
     loaded.formatTag = qFromLittleEndian(loaded.formatTag);
     loaded.channels = qFromLittleEndian(loaded.channels);
     loaded.samplesPerSec = qFromLittleEndian(loaded.samplesPerSec);
@@ -144,12 +136,12 @@ bool CWave::ReadSamples(QFile &file, const QByteArray &name, const WaveFormat &l
                         const SClipLimit &limit, SFileFailure &failure)
 {
     if (loaded.blockAlign == 0)
-        return Refuse(failure, FORMAT_REFUSED, name, true);
+        return SFileFailure::Refuse(failure, FORMAT_REFUSED, name, true);
     const uint32_t frames = dataSize / loaded.blockAlign;
     const uint32_t rate = loaded.samplesPerSec;
     if (limit.rate != 0 && frames != 0) {
         if (rate == 0)
-            return Refuse(failure, FORMAT_REFUSED, name);
+            return SFileFailure::Refuse(failure, FORMAT_REFUSED, name);
         if (uint64_t(frames - 1) * limit.rate > limit.frames * rate)
             return FileFailed(failure, "File too large!", QString::fromUtf8(name),
                               QStringLiteral("it lasts %1, more than the %2 a slot holds")
@@ -157,11 +149,11 @@ bool CWave::ReadSamples(QFile &file, const QByteArray &name, const WaveFormat &l
     }
     const qint64 length = qint64(frames) * loaded.blockAlign;
     if (length > file.size() - file.pos())
-        return Refuse(failure, DATA_INCOMPLETE, name);
+        return SFileFailure::Refuse(failure, DATA_INCOMPLETE, name);
     uint8_t *array = frames ? new uint8_t[size_t(length)] : nullptr;
     if (length && file.read(reinterpret_cast<char *>(array), length) != length) {
         delete[] array;
-        return Refuse(failure, DATA_INCOMPLETE, name);
+        return SFileFailure::Refuse(failure, DATA_INCOMPLETE, name);
     }
     format = loaded;
     buffer.Attach(array, frames, loaded.blockAlign);

@@ -14,6 +14,11 @@ QString SampleFormatText(uint32_t rate, const QString &sample, uint32_t channels
     return QStringLiteral("%1 Hz %2 %3").arg(rate).arg(sample, ChannelCountText(channels));
 }
 
+QString ConversionText(const QString &from, const QString &to)
+{
+    return from + QStringLiteral(" → ") + to;
+}
+
 QString LengthText(uint64_t frames, uint32_t rate)
 {
     const uint64_t milliseconds = rate == 0 ? 0 : (frames * 1000 + rate / 2) / rate;

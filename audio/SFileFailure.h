@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Why a file could not be used. The window shows `text` alone, as it always has; the command-line
@@ -14,5 +15,15 @@ struct SFileFailure {
     QString Detail() const
     {
         return reason.isEmpty() ? text : QStringLiteral("%1 ('%2': %3)").arg(text, path, reason);
+    }
+
+    // Fills failure with message, whose one %s is the file's name, and returns false.
+    static bool Refuse(SFileFailure &failure, const char *message, const QByteArray &name,
+                       bool layout = false)
+    {
+        failure = SFileFailure();
+        failure.text = QString::asprintf(message, name.constData());
+        failure.layoutRefused = layout;
+        return false;
     }
 };

@@ -88,14 +88,14 @@ QString ExportConversionText(const FlashGeometry &geometry, const QString &strPa
     const QString suffix = QFileInfo(strPath).suffix().toLower();
     const QString source = SampleFormatText(geometry.sampleRate, QStringLiteral("24-bit"), geometry.channels);
     if (suffix == "ogg")
-        return QStringLiteral("%1 → %2 Hz %3 Ogg Vorbis")
-            .arg(source)
-            .arg(format.rate)
-            .arg(ChannelCountText(geometry.channels));
+        return ConversionText(
+            source,
+            QStringLiteral("%1 Hz %2 Ogg Vorbis").arg(format.rate).arg(ChannelCountText(geometry.channels)));
     const QString kind = suffix.startsWith("aif") ? QStringLiteral("AIFF") : suffix.toUpper();
-    return QStringLiteral("%1 → %2 %3%4")
-        .arg(source, SampleFormatText(format.rate, SampleBitsText(format.bits), geometry.channels), kind,
-             format.bits == SAMPLE_BITS_16 ? QStringLiteral(", dithered") : QString());
+    return ConversionText(
+        source, QStringLiteral("%1 %2%3").arg(
+                    SampleFormatText(format.rate, SampleBitsText(format.bits), geometry.channels), kind,
+                    format.bits == SAMPLE_BITS_16 ? QStringLiteral(", dithered") : QString()));
 }
 
 int32_t ExportSongToAudioFile(CLooperSongTable &table, uint32_t slot, uint32_t productId,

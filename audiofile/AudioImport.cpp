@@ -18,16 +18,6 @@ const int64_t CHUNK_SAMPLES = 65536;
 // Room for the frames the resampler's rounding may add to the length the rates give.
 const uint64_t SPARE_FRAMES = 64;
 
-uint64_t LongestSong(const FlashGeometry &geometry)
-{
-    return uint64_t(geometry.maxBlocksPerSong) * geometry.pagesPerBlock * geometry.dataBytesPerPage;
-}
-
-uint32_t SongFrameBytes(const FlashGeometry &geometry)
-{
-    return geometry.channels * DEVICE_SAMPLE_BYTES;
-}
-
 bool ShowFileProblem(const QString &strPath, const QString &reason)
 {
     ShowMessageF("Audio file '%s' could not be imported: %s",
@@ -37,7 +27,7 @@ bool ShowFileProblem(const QString &strPath, const QString &reason)
 
 bool ShowTooLong(const QString &strPath, const FlashGeometry &geometry, uint64_t songFrames)
 {
-    const QString slot = LengthText(LongestSong(geometry) / SongFrameBytes(geometry), geometry.sampleRate);
+    const QString slot = LengthText(LongestSongBytes(geometry) / FrameBytes(geometry), geometry.sampleRate);
     if (songFrames == 0)
         return ShowFileProblem(strPath, QStringLiteral("it lasts more than the %1 a slot holds").arg(slot));
     return ShowFileProblem(strPath, QStringLiteral("it lasts %1, more than the %2 a slot holds")
@@ -72,7 +62,7 @@ public:
     CImport(CSoundFileReader &reader, const FlashGeometry &geometry, const CChannelPicker &picker)
         : m_reader(reader), m_picker(picker),
           m_resampler(reader.Rate(), geometry.sampleRate, geometry.channels),
-          m_nSongChannels(geometry.channels), m_nLongest(LongestSong(geometry)),
+          m_nSongChannels(geometry.channels), m_nLongest(LongestSongBytes(geometry)),
           m_nChunkFrames(FileChunkFrames(reader, geometry))
     {
     }
@@ -133,16 +123,16 @@ private:
 bool ReserveSong(const QString &strPath, const CSoundFileReader &reader, const FlashGeometry &geometry,
                  std::vector<uint8_t> &song)
 {
-    const uint64_t longest = LongestSong(geometry);
+    const uint64_t longest = LongestSongBytes(geometry);
     if (reader.DeclaredFrames() < 0) {
         song.reserve(size_t(longest + geometry.groupSize));
         return true;
     }
     const uint64_t frames = SongFramesFor(reader.DeclaredFrames(), reader.Rate(), geometry);
-    if (frames > longest / SongFrameBytes(geometry) + 1)
+    if (frames > longest / FrameBytes(geometry) + 1)
         return ShowTooLong(strPath, geometry, frames);
     song.reserve(
-        size_t(std::min((frames + SPARE_FRAMES) * SongFrameBytes(geometry), longest) + geometry.groupSize));
+        size_t(std::min((frames + SPARE_FRAMES) * FrameBytes(geometry), longest) + geometry.groupSize));
     return true;
 }
 
@@ -188,10 +178,10 @@ bool ConvertAudioFileForDevice(const QString &strPath, const FlashGeometry &geom
     if (song.empty())
         return ShowFileProblem(strPath, QStringLiteral("it holds no samples"));
     const QString channels = picker.Description();
-    summary.conversion = SampleFormatText(reader.Rate(), reader.SampleText(), reader.Channels()) +
-                         QStringLiteral(" → ") +
-                         SampleFormatText(geometry.sampleRate, QStringLiteral("24-bit"), geometry.channels) +
-                         (channels.isEmpty() ? QString() : QStringLiteral(", ") + channels);
+    summary.conversion =
+        ConversionText(SampleFormatText(reader.Rate(), reader.SampleText(), reader.Channels()),
+                       SampleFormatText(geometry.sampleRate, QStringLiteral("24-bit"), geometry.channels)) +
+        (channels.isEmpty() ? QString() : QStringLiteral(", ") + channels);
     return true;
 }
 

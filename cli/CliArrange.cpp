@@ -12,8 +12,13 @@
 #include <cstdio>
 
 // A one-slot looper is told apart before its slots are: no slot numbers would do there.
-int OpenTwoSlots(CCliLooper &looper, const SCliOptions &options, uint32_t &first, uint32_t &second)
+int OpenTwoSlots(CCliLooper &looper, const SCliOptions &options, const char *usage, uint32_t &first,
+                 uint32_t &second)
 {
+    if (options.arguments.size() != 2) {
+        std::fprintf(stderr, "%s\n", usage);
+        return EXIT_USAGE;
+    }
     const int status = looper.Open(options);
     if (status != EXIT_OK)
         return status;

@@ -10,14 +10,11 @@ namespace {
 // Moves a song to another slot by writing its record there: no audio is copied.
 int RunMove(const SCliOptions &options)
 {
-    if (options.arguments.size() != 2) {
-        std::fprintf(stderr, "usage: brindle-cli move FROM TO [--yes] (--yes replaces the song of TO)\n");
-        return EXIT_USAGE;
-    }
     CCliLooper looper;
     uint32_t from = 0;
     uint32_t to = 0;
-    const int status = OpenTwoSlots(looper, options, from, to);
+    const int status = OpenTwoSlots(
+        looper, options, "usage: brindle-cli move FROM TO [--yes] (--yes replaces the song of TO)", from, to);
     if (status != EXIT_OK)
         return status;
     CLooperSongTable &table = looper.Table();

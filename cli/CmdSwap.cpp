@@ -3,20 +3,14 @@
 #include "CliArrange.h"
 #include "CliCommands.h"
 
-#include <cstdio>
-
 namespace {
 // Swaps the songs of two slots by writing their records: no audio is copied.
 int RunSwap(const SCliOptions &options)
 {
-    if (options.arguments.size() != 2) {
-        std::fprintf(stderr, "usage: brindle-cli swap SLOT SLOT\n");
-        return EXIT_USAGE;
-    }
     CCliLooper looper;
     uint32_t first = 0;
     uint32_t second = 0;
-    const int status = OpenTwoSlots(looper, options, first, second);
+    const int status = OpenTwoSlots(looper, options, "usage: brindle-cli swap SLOT SLOT", first, second);
     if (status != EXIT_OK)
         return status;
     CLooperSongTable &table = looper.Table();

@@ -104,6 +104,7 @@ private:
 
     int32_t CheckArrangement(uint32_t first, uint32_t second) const;
     int32_t LoadAfter(uint32_t slot, int32_t result);
+    int32_t ConfirmCopy(const SSongPlace &song, uint32_t slot, int32_t written);
     int32_t AppendCopy(const SSongPlace &song, uint32_t slot);
     void NoteMove(const SSongPlace &from, uint32_t to);
 

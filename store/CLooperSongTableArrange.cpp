@@ -62,15 +62,20 @@ void CLooperSongTable::NoteMove(const SSongPlace &from, uint32_t to)
 
 // The slot holds the song once its loaded record is the one written, byte for byte: only then may
 // the song's other record go.
-int32_t CLooperSongTable::AppendCopy(const SSongPlace &song, uint32_t slot)
+int32_t CLooperSongTable::ConfirmCopy(const SSongPlace &song, uint32_t slot, int32_t written)
 {
-    const int32_t result = LoadAfter(slot, m_stores[slot]->AppendRecord(song.record));
+    const int32_t result = LoadAfter(slot, written);
     if (result != RESULT_OK)
         return result;
     if (SongPlace(slot).record != song.record)
         return RESULT_WRITE_FAILED;
     NoteMove(song, slot);
     return RESULT_OK;
+}
+
+int32_t CLooperSongTable::AppendCopy(const SSongPlace &song, uint32_t slot)
+{
+    return ConfirmCopy(song, slot, m_stores[slot]->AppendRecord(song.record));
 }
 
 // The target's FAT block is erased first, so the copy lies alone on its first place, then the
@@ -89,13 +94,9 @@ int32_t CLooperSongTable::MoveSong(uint32_t from, uint32_t to)
         m_pObserver->SongErased(to);
     if (result == RESULT_OK)
         result = m_stores[to]->WriteFirstRecord(song.record);
-    result = LoadAfter(to, result);
-    if (result == RESULT_OK && SongPlace(to).record != song.record)
-        result = RESULT_WRITE_FAILED;
-    if (result == RESULT_OK) {
-        NoteMove(song, to);
+    result = ConfirmCopy(song, to, result);
+    if (result == RESULT_OK)
         result = LoadAfter(from, m_stores[from]->ClearRecords());
-    }
     FindSharedSongs();
     return result;
 }

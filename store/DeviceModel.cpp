@@ -30,3 +30,13 @@ uint32_t PageAddress(const FlashGeometry &geometry, uint32_t block, uint32_t pag
 {
     return geometry.baseAddress + block * geometry.blockSize + page * geometry.pageSize;
 }
+
+uint64_t LongestSongBytes(const FlashGeometry &geometry)
+{
+    return uint64_t(geometry.maxBlocksPerSong) * geometry.pagesPerBlock * geometry.dataBytesPerPage;
+}
+
+uint32_t FrameBytes(const FlashGeometry &geometry)
+{
+    return geometry.channels * (geometry.bitsPerSample / 8);
+}

@@ -37,5 +37,10 @@ const uint32_t MAX_BLOCK_NUMBER = 3000;
 // The first row whose product id matches, in table order, or null.
 const DeviceModel *FindDeviceModel(uint32_t productId);
 
+// The most song bytes one slot holds: every block a song may have, full.
+uint64_t LongestSongBytes(const FlashGeometry &geometry);
+// Bytes of one frame: one sample per channel.
+uint32_t FrameBytes(const FlashGeometry &geometry);
+
 // Byte address in area 1 of page `page` of block `block`.
 uint32_t PageAddress(const FlashGeometry &geometry, uint32_t block, uint32_t page);

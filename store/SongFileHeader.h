@@ -17,6 +17,6 @@ uint32_t Size(uint32_t maxBlocks);
 uint16_t Sum(const uint8_t *fromStatus, uint32_t maxBlocks);
 // A whole header; block entries past `count` are 0xFFFF.
 boost::shared_array<uint8_t> Build(uint32_t groupCount, const uint16_t *blocks, uint32_t count,
-                                   uint32_t maxBlocks);
+                                   uint32_t maxBlocks, uint8_t status = WRITTEN_STATUS);
 
 } // namespace SongFileHeader

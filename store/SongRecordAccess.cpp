@@ -1,11 +1,8 @@
-#include "ByteOrder.h"
 #include "CLooperSongFile.h"
 #include "CLooperSongOld.h"
 #include "CUSBPort.h"
 #include "ResultCodes.h"
 #include "SongFileHeader.h"
-
-#include <cstring>
 
 int32_t CLooperSongBase::ReadSongPage(uint32_t n, uint32_t offset, uint8_t *destination, uint32_t length)
 {
@@ -26,14 +23,9 @@ std::vector<uint8_t> CLooperSongFile::RecordBytes() const
     if (m_nSize == 0 || !m_blocks || m_geometry.groupSize == 0)
         return {};
     const uint32_t maxBlocks = m_geometry.maxBlocksPerSong;
-    std::vector<uint8_t> bytes(SongFileHeader::Size(maxBlocks));
-    std::memcpy(bytes.data(), SongFileHeader::TAG, SongFileHeader::TAG_SIZE);
-    bytes[2] = m_nStatus;
-    PutLE32(&bytes[3], m_nSize / m_geometry.groupSize);
-    for (uint32_t k = 0; k < maxBlocks; ++k)
-        PutLE16(&bytes[7 + 2 * k], m_blocks[k]);
-    PutLE16(&bytes[7 + 2 * maxBlocks], SongFileHeader::Sum(&bytes[2], maxBlocks));
-    return bytes;
+    const boost::shared_array<uint8_t> header = SongFileHeader::Build(
+        m_nSize / m_geometry.groupSize, m_blocks.get(), maxBlocks, maxBlocks, m_nStatus);
+    return std::vector<uint8_t>(header.get(), header.get() + SongFileHeader::Size(maxBlocks));
 }
 
 std::vector<uint8_t> CLooperSongOld::RecordBytes() const

@@ -50,14 +50,6 @@ bool LayoutMatchesBlockAlign(const WaveFormat &format)
     }
 }
 
-bool Refuse(SFileFailure &failure, const char *message, const QString &strPath, bool layout)
-{
-    failure = SFileFailure();
-    failure.text = QString::asprintf(message, QFileInfo(strPath).filePath().toUtf8().constData());
-    failure.layoutRefused = layout;
-    return false;
-}
-
 // The longest song a slot of the model holds, with what Convert adds at most; no limit for a
 // model without a geometry.
 SClipLimit DeviceClipLimit(const DeviceModel *model)
@@ -65,9 +57,7 @@ SClipLimit DeviceClipLimit(const DeviceModel *model)
     if (!model || !model->geometry)
         return SClipLimit();
     const FlashGeometry &geometry = *model->geometry;
-    const uint64_t bytes =
-        uint64_t(geometry.maxBlocksPerSong) * geometry.pagesPerBlock * geometry.dataBytesPerPage;
-    const uint64_t frames = bytes / (geometry.channels * (geometry.bitsPerSample / 8));
+    const uint64_t frames = LongestSongBytes(geometry) / FrameBytes(geometry);
     return SClipLimit{frames + CONVERT_EXTRA_FRAMES, geometry.sampleRate};
 }
 
@@ -108,8 +98,9 @@ QString UploadConversionText(uint32_t productId)
     if (!model || !model->geometry)
         return QString();
     const FlashGeometry &geometry = *model->geometry;
-    return SampleFormatText(geometry.sampleRate, SampleBitsText(geometry.bitsPerSample), geometry.channels) +
-           QStringLiteral(" → ") + SampleFormatText(TARGET_RATE_UPLOAD, SampleBitsText(24), 1) +
+    return ConversionText(SampleFormatText(geometry.sampleRate, SampleBitsText(geometry.bitsPerSample),
+                                           geometry.channels),
+                          SampleFormatText(TARGET_RATE_UPLOAD, SampleBitsText(24), 1)) +
            (geometry.channels > 1 ? QStringLiteral(", left channel kept") : QString());
 }
 
@@ -119,20 +110,21 @@ bool LoadWaveForDevice(CWave &wave, const QString &strPath, uint32_t productId, 
     const DeviceModel *model = FindDeviceModel(productId);
     if (!wave.Load(strPath, DeviceClipLimit(model), failure))
         return false;
+    const QByteArray name = QFileInfo(strPath).filePath().toUtf8();
     if (!LayoutMatchesBlockAlign(wave.format))
-        return Refuse(failure, FORMAT_REFUSED, strPath, true);
+        return SFileFailure::Refuse(failure, FORMAT_REFUSED, name, true);
     if (wave.buffer.frameCount == 0)
-        return Refuse(failure, NO_SAMPLES, strPath, false);
+        return SFileFailure::Refuse(failure, NO_SAMPLES, name);
     const WaveFormat source = wave.format;
     wave.Convert(TARGET_RATE_DOWNLOAD);
     if (!wave.HasFormat(TargetFormat(TARGET_RATE_DOWNLOAD)))
-        return Refuse(failure, FORMAT_REFUSED, strPath, true);
+        return SFileFailure::Refuse(failure, FORMAT_REFUSED, name, true);
     const uint32_t channels = DeviceChannels(model);
     SpreadToDeviceChannels(wave, channels);
-    conversion =
-        SampleFormatText(source.samplesPerSec, SampleBitsText(source.bitsPerSample), source.channels) +
-        QStringLiteral(" → ") + SampleFormatText(TARGET_RATE_DOWNLOAD, SampleBitsText(24), channels) +
-        ChannelsKeptText(source.channels, channels);
+    conversion = ConversionText(SampleFormatText(source.samplesPerSec, SampleBitsText(source.bitsPerSample),
+                                                 source.channels),
+                                SampleFormatText(TARGET_RATE_DOWNLOAD, SampleBitsText(24), channels)) +
+                 ChannelsKeptText(source.channels, channels);
     return true;
 }
 

@@ -144,7 +144,7 @@ private:
     void UpdateSongPanel();
     void ShowSong(uint32_t nSlot, const CLooperSongBase &store);
     void ShowSongWaveform(const SSongIdentity &identity, double dSeconds);
-    void FinishOverview(COverviewReader &reader);
+    void FinishOverview(const COverviewReader &reader);
     bool OverviewMayRead() const;
     void UpdateStorageBar();
 

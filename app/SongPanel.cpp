@@ -126,16 +126,17 @@ void BrindleQT::OnOverviewStep()
         ui->m_songPanel->Waveform()->SetMessage(QString::fromUtf8(UNREADABLE));
 }
 
-void BrindleQT::FinishOverview(COverviewReader &reader)
+// A song read whole has its exact peaks computed once, as it is kept.
+void BrindleQT::FinishOverview(const COverviewReader &reader)
 {
     const std::vector<uint8_t> &song = reader.SongBytes();
-    if (song.empty())
+    if (song.empty()) {
         m_pSongInfo->Cache().StorePeaks(reader.Identity(), reader.Peaks());
-    else
-        m_pSongInfo->KeepWholeSong(reader.Identity(), song.data(), uint32_t(song.size()));
-    const CLooperSongBase *pStore = m_songTable.Store(reader.Slot());
-    ui->m_songPanel->Waveform()->SetPeaks(reader.Peaks(),
-                                          SongSeconds(pStore->GetSize(), m_songTable.Geometry()));
+        ShowKeptPeaks(reader.Slot(), reader.Peaks());
+    } else {
+        ShowKeptPeaks(reader.Slot(),
+                      m_pSongInfo->KeepWholeSong(reader.Identity(), song.data(), uint32_t(song.size())));
+    }
 }
 
 void BrindleQT::OnNameSong()

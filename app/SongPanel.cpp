@@ -163,8 +163,5 @@ void BrindleQT::UpdateStorageBar()
     }
     const uint32_t nTotal = m_songTable.Geometry().dataBlockCount;
     const uint32_t nFree = FreeBlockCount(m_songTable);
-    const QString strNote = m_songTable.HasDamagedSlot()
-                                ? QStringLiteral(" (a damaged slot may own some of these blocks)")
-                                : QString();
-    ui->m_storageBar->SetUsage(nTotal - nFree, nTotal, FreeSpaceText(m_songTable) + strNote);
+    ui->m_storageBar->SetUsage(nTotal - nFree, nTotal, FreeSpaceLine(m_songTable));
 }

@@ -48,7 +48,7 @@ bool BrindleQT::TakeAudioFileDrop(QEvent *event)
     auto *pDrop = static_cast<QDropEvent *>(event);
     const QString strPath = DraggedFile(pDrop->mimeData());
     const int nRow = ui->m_lstSong->indexAt(pDrop->pos()).row();
-    const bool bWanted = !strPath.isEmpty() && m_nOperation == OP_NONE && m_pUSBPort->State() == LINK_NORMAL;
+    const bool bWanted = !strPath.isEmpty() && IsDeviceIdle();
     if (!bWanted || (nType != QEvent::DragEnter && nRow < 0)) {
         pDrop->ignore();
         return true;

@@ -95,6 +95,7 @@ private:
     void CreateStopShortcut();
     void CreateShortcuts();
     void EnableSongCommands();
+    bool IsDeviceIdle() const;
     bool AskStopOperation();
     void CloseIfAsked();
 

@@ -101,7 +101,7 @@ void BrindleQT::EndPlaying()
 // no operation or connection check under way.
 bool BrindleQT::PlayMayRead() const
 {
-    return m_nOperation == OP_NONE && !m_bMonitorBusy && m_pUSBPort->State() == LINK_NORMAL;
+    return IsDeviceIdle() && !m_bMonitorBusy;
 }
 
 void BrindleQT::OnPlayStep()

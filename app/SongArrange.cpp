@@ -41,7 +41,7 @@ void BrindleQT::SetUpSongArrangement()
 
 bool BrindleQT::CanArrange() const
 {
-    return m_nOperation == OP_NONE && m_pUSBPort->State() == LINK_NORMAL && m_songTable.StoreCount() > 1;
+    return IsDeviceIdle() && m_songTable.StoreCount() > 1;
 }
 
 // A row dropped on another asks whether to swap the two songs, once the drop has finished.

@@ -97,12 +97,10 @@ void BrindleQT::ShowSongWaveform(const SSongIdentity &identity, double dSeconds)
     m_overviewTimer.start(0);
 }
 
-// The device link belongs to whatever runs on the GUI thread: an overview request goes out only
-// from the event loop's own turn, with no operation, connection check or dialog under way.
+// An overview is no work the user asked for: it also waits while a dialog is open.
 bool BrindleQT::OverviewMayRead() const
 {
-    return m_nOperation == OP_NONE && !m_bMonitorBusy && m_pUSBPort->State() == LINK_NORMAL &&
-           !QApplication::activeModalWidget();
+    return PlayMayRead() && !QApplication::activeModalWidget();
 }
 
 void BrindleQT::OnOverviewStep()

@@ -21,6 +21,7 @@ class CLooperSongBase;
 class CSongInfoKeeper;
 class CSongPlayer;
 struct SSongPeaks;
+class QDropEvent;
 class QMenu;
 
 namespace Ui {
@@ -126,7 +127,7 @@ private:
     QString RowText(uint32_t nSlot) const;
     bool ConfirmOverwrite();
     void SetUpAudioFileActions();
-    bool TakeAudioFileDrop(QEvent *event);
+    bool TakeAudioFileDrop(QDropEvent *pDrop, int nRow);
     void ImportAudioFile(int32_t nRow, const QString &strPath);
 
     // Songs moved and swapped between slots, records only: rows dragged onto rows, or a slot asked
@@ -136,7 +137,7 @@ private:
     void SetUpSongArrangement();
     void AddArrangeActions(QMenu &menu, bool bRowOk);
     bool CanArrange() const;
-    bool TakeSongRowDrop(QEvent *event);
+    bool TakeSongRowDrop(QDropEvent *pDrop, int nTo);
     bool AskArrangeSlot(const char *szTitle, const QString &strLabel, uint32_t &nSlot);
     void ArrangeSongs(uint32_t nFrom, uint32_t nTo, bool bSwap);
 

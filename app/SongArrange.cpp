@@ -45,16 +45,12 @@ bool BrindleQT::CanArrange() const
 }
 
 // A row dropped on another asks whether to swap the two songs, once the drop has finished.
-bool BrindleQT::TakeSongRowDrop(QEvent *event)
+bool BrindleQT::TakeSongRowDrop(QDropEvent *pDrop, int nTo)
 {
-    const QEvent::Type nType = event->type();
-    if (nType != QEvent::DragEnter && nType != QEvent::DragMove && nType != QEvent::Drop)
-        return false;
-    auto *pDrop = static_cast<QDropEvent *>(event);
+    const QEvent::Type nType = pDrop->type();
     const int nFrom = DraggedRow(pDrop->mimeData());
     if (nFrom < 0)
         return false;
-    const int nTo = ui->m_lstSong->indexAt(pDrop->pos()).row();
     if (!CanArrange() || (nType != QEvent::DragEnter && (nTo < 0 || nTo == nFrom))) {
         pDrop->ignore();
         return true;

@@ -144,7 +144,8 @@ private:
     // Song panel and storage bar.
     void SetUpSongPanel();
     void UpdateSongPanel();
-    void ShowSong(uint32_t nSlot, const CLooperSongBase &store);
+    static QString SongTitle(uint32_t nSlot);
+    void ShowSong(const QString &strTitle, uint32_t nSlot, const CLooperSongBase &store);
     void ShowSongWaveform(const SSongIdentity &identity, double dSeconds);
     void FinishOverview(const COverviewReader &reader);
     bool OverviewMayRead() const;

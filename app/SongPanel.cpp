@@ -60,7 +60,7 @@ void BrindleQT::UpdateSongPanel()
     m_panelIdentity = SSongIdentity();
     const uint32_t nSlot = uint32_t(m_nCurRow);
     const CLooperSongBase *pStore = m_songTable.Store(nSlot);
-    const QString strTitle = QString::asprintf("Song %.3d", m_nCurRow + 1);
+    const QString strTitle = SongTitle(nSlot);
     if (m_pUSBPort->State() != LINK_NORMAL || m_nCurRow < 0 || !pStore)
         ui->m_songPanel->ShowNothing();
     else if (IsDamagedRow(m_nCurRow))
@@ -68,10 +68,16 @@ void BrindleQT::UpdateSongPanel()
     else if (!pStore->HasSong())
         ui->m_songPanel->ShowSlotText(strTitle, QString::fromUtf8(EMPTY_SLOT));
     else
-        ShowSong(nSlot, *pStore);
+        ShowSong(strTitle, nSlot, *pStore);
 }
 
-void BrindleQT::ShowSong(uint32_t nSlot, const CLooperSongBase &store)
+// "Song 001" for the first slot.
+QString BrindleQT::SongTitle(uint32_t nSlot)
+{
+    return QString::asprintf("Song %.3u", nSlot + 1);
+}
+
+void BrindleQT::ShowSong(const QString &strTitle, uint32_t nSlot, const CLooperSongBase &store)
 {
     m_panelIdentity = m_pSongInfo->Identity(nSlot);
     const uint32_t nSize = store.GetSize();
@@ -80,8 +86,7 @@ void BrindleQT::ShowSong(uint32_t nSlot, const CLooperSongBase &store)
                                  .arg(nSize)
                                  .arg(nSize / 1048576.0, 0, 'f', 2)
                                  .arg(store.GetBlockCount());
-    ui->m_songPanel->ShowSong(QString::asprintf("Song %.3d", int(nSlot + 1)),
-                              m_pSongInfo->Names().Name(m_panelIdentity), strFacts);
+    ui->m_songPanel->ShowSong(strTitle, m_pSongInfo->Names().Name(m_panelIdentity), strFacts);
     ShowSongWaveform(m_panelIdentity, SongSeconds(nSize, m_songTable.Geometry()));
 }
 

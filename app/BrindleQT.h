@@ -95,6 +95,7 @@ private:
     void FixWindowSize();
     void CreateStopShortcut();
     void CreateShortcuts();
+    bool OnSongPage() const;
     void EnableSongCommands();
     bool IsDeviceIdle() const;
     bool AskStopOperation();

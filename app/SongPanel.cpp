@@ -144,7 +144,7 @@ void BrindleQT::FinishOverview(const COverviewReader &reader)
 
 void BrindleQT::OnNameSong()
 {
-    if (ui->propSheet->currentWidget() == ui->song && m_panelIdentity.IsValid())
+    if (OnSongPage() && m_panelIdentity.IsValid())
         ui->m_songPanel->BeginNameEdit();
 }
 

@@ -23,6 +23,13 @@ QString DraggedFile(const QMimeData *pData)
         return QString();
     return pData->urls().first().toLocalFile();
 }
+
+// An event of a drag over the list: entering, moving or dropping.
+bool IsDropStep(const QEvent *event)
+{
+    const QEvent::Type nType = event->type();
+    return nType == QEvent::DragEnter || nType == QEvent::DragMove || nType == QEvent::Drop;
+}
 } // namespace
 
 void BrindleQT::SetUpAudioFileActions()
@@ -31,24 +38,25 @@ void BrindleQT::SetUpAudioFileActions()
     ui->m_lstSong->viewport()->installEventFilter(this);
 }
 
+// Both kinds of drop on the song list look at the same event and the row under the pointer.
 bool BrindleQT::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == ui->m_lstSong->viewport() && (TakeSongRowDrop(event) || TakeAudioFileDrop(event)))
-        return true;
+    if (watched == ui->m_lstSong->viewport() && IsDropStep(event)) {
+        auto *pDrop = static_cast<QDropEvent *>(event);
+        const int nRow = ui->m_lstSong->indexAt(pDrop->pos()).row();
+        if (TakeSongRowDrop(pDrop, nRow) || TakeAudioFileDrop(pDrop, nRow))
+            return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
 // A file dropped on a row is imported into that slot once the drop has finished, so the drag's source
 // is not kept waiting through the questions and the transfer.
-bool BrindleQT::TakeAudioFileDrop(QEvent *event)
+bool BrindleQT::TakeAudioFileDrop(QDropEvent *pDrop, int nRow)
 {
-    const QEvent::Type nType = event->type();
-    if (nType != QEvent::DragEnter && nType != QEvent::DragMove && nType != QEvent::Drop)
-        return false;
-    auto *pDrop = static_cast<QDropEvent *>(event);
+    const QEvent::Type nType = pDrop->type();
     const QString strPath = DraggedFile(pDrop->mimeData());
-    const int nRow = ui->m_lstSong->indexAt(pDrop->pos()).row();
-    const bool bWanted = !strPath.isEmpty() && m_nOperation == OP_NONE && m_pUSBPort->State() == LINK_NORMAL;
+    const bool bWanted = !strPath.isEmpty() && IsDeviceIdle();
     if (!bWanted || (nType != QEvent::DragEnter && nRow < 0)) {
         pDrop->ignore();
         return true;

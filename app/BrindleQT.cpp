@@ -108,10 +108,16 @@ void BrindleQT::EndOperation()
     CloseIfAsked();
 }
 
+// No operation under way and the looper connected: the device is free for a new request.
+bool BrindleQT::IsDeviceIdle() const
+{
+    return m_nOperation == OP_NONE && m_pUSBPort->State() == LINK_NORMAL;
+}
+
 // The command buttons are greyed while an operation runs; then they follow the connection and the row.
 void BrindleQT::EnableSongCommands()
 {
-    EnableCommandButtons(m_nOperation == OP_NONE && m_pUSBPort->State() == LINK_NORMAL);
+    EnableCommandButtons(IsDeviceIdle());
     ui->m_songPanel->SetPlayAllowed(m_nOperation == OP_NONE);
     UpdateSongButtons();
 }

@@ -21,6 +21,7 @@ class CLooperSongBase;
 class CSongInfoKeeper;
 class CSongPlayer;
 struct SSongPeaks;
+class QDropEvent;
 class QMenu;
 
 namespace Ui {
@@ -94,7 +95,9 @@ private:
     void FixWindowSize();
     void CreateStopShortcut();
     void CreateShortcuts();
+    bool OnSongPage() const;
     void EnableSongCommands();
+    bool IsDeviceIdle() const;
     bool AskStopOperation();
     void CloseIfAsked();
 
@@ -125,7 +128,7 @@ private:
     QString RowText(uint32_t nSlot) const;
     bool ConfirmOverwrite();
     void SetUpAudioFileActions();
-    bool TakeAudioFileDrop(QEvent *event);
+    bool TakeAudioFileDrop(QDropEvent *pDrop, int nRow);
     void ImportAudioFile(int32_t nRow, const QString &strPath);
 
     // Songs moved and swapped between slots, records only: rows dragged onto rows, or a slot asked
@@ -135,16 +138,17 @@ private:
     void SetUpSongArrangement();
     void AddArrangeActions(QMenu &menu, bool bRowOk);
     bool CanArrange() const;
-    bool TakeSongRowDrop(QEvent *event);
+    bool TakeSongRowDrop(QDropEvent *pDrop, int nTo);
     bool AskArrangeSlot(const char *szTitle, const QString &strLabel, uint32_t &nSlot);
     void ArrangeSongs(uint32_t nFrom, uint32_t nTo, bool bSwap);
 
     // Song panel and storage bar.
     void SetUpSongPanel();
     void UpdateSongPanel();
-    void ShowSong(uint32_t nSlot, const CLooperSongBase &store);
+    static QString SongTitle(uint32_t nSlot);
+    void ShowSong(const QString &strTitle, uint32_t nSlot, const CLooperSongBase &store);
     void ShowSongWaveform(const SSongIdentity &identity, double dSeconds);
-    void FinishOverview(COverviewReader &reader);
+    void FinishOverview(const COverviewReader &reader);
     bool OverviewMayRead() const;
     void UpdateStorageBar();
 

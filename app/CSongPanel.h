@@ -23,7 +23,6 @@ public:
     // An empty or damaged slot: `text` in place of the waveform.
     void ShowSlotText(const QString &title, const QString &text);
     void SetName(const QString &name);
-    QString Name() const { return m_strName; }
     // Opens the name for editing (a slot holding a song only).
     void BeginNameEdit();
     CWaveformView *Waveform() const { return m_pWaveform; }

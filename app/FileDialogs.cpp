@@ -38,7 +38,7 @@ public:
 } // namespace
 
 QString AskSaveFileName(QWidget *parent, const QString &title, const QString &proposed,
-                        const QString &filters, QString *chosenFilter)
+                        const QString &filters)
 {
     QFileDialog dialog(parent, title, proposed, filters);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -48,8 +48,6 @@ QString AskSaveFileName(QWidget *parent, const QString &title, const QString &pr
                      [&dialog](const QString &filter) { dialog.setDefaultSuffix(FilterSuffix(filter)); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    if (chosenFilter)
-        *chosenFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().first();
 }
 

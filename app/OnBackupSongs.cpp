@@ -28,7 +28,7 @@ QString BackupReport(int32_t nResult, const CSongBackup &backup, const QString &
 // out of it. Only the songs that changed since the folder's newest snapshot are read.
 void BrindleQT::OnBackupSongs()
 {
-    if (m_nOperation != OP_NONE || m_pUSBPort->State() != LINK_NORMAL)
+    if (!IsDeviceIdle())
         return;
     const QString strFolder = ChooseBackupFolder(QStringLiteral("Back up all songs"));
     if (strFolder.isEmpty())

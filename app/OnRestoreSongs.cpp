@@ -33,7 +33,7 @@ bool BrindleQT::ConfirmRestore(const std::vector<uint32_t> &occupied)
 // checked before the looper is touched; each restored song is read back, and gets its name back.
 void BrindleQT::OnRestoreSongs()
 {
-    if (m_nOperation != OP_NONE || m_pUSBPort->State() != LINK_NORMAL)
+    if (!IsDeviceIdle())
         return;
     const QString strFolder = ChooseBackupFolder(QStringLiteral("Restore from backup"));
     QString strSnapshot;

@@ -22,7 +22,7 @@ void BrindleQT::SetUpPlayback()
     connect(&m_playTimer, &QTimer::timeout, this, &BrindleQT::OnPlayStep);
     connect(ui->m_songPanel, &CSongPanel::PlayClicked, this, &BrindleQT::OnPlaySong);
     connect(new QShortcut(QKeySequence(Qt::Key_Space), this), &QShortcut::activated, this, [this] {
-        if (ui->propSheet->currentWidget() == ui->song && ui->m_songPanel->CanPlay())
+        if (OnSongPage() && ui->m_songPanel->CanPlay())
             OnPlaySong();
     });
 }
@@ -101,7 +101,7 @@ void BrindleQT::EndPlaying()
 // no operation or connection check under way.
 bool BrindleQT::PlayMayRead() const
 {
-    return m_nOperation == OP_NONE && !m_bMonitorBusy && m_pUSBPort->State() == LINK_NORMAL;
+    return IsDeviceIdle() && !m_bMonitorBusy;
 }
 
 void BrindleQT::OnPlayStep()

@@ -3,6 +3,12 @@
 
 #include <QShortcut>
 
+// The song page's keys and commands act only while that page shows.
+bool BrindleQT::OnSongPage() const
+{
+    return ui->propSheet->currentWidget() == ui->song;
+}
+
 // The song page's keys. A key whose button is greyed does nothing, as the button would.
 void BrindleQT::CreateShortcuts()
 {
@@ -17,12 +23,12 @@ void BrindleQT::CreateShortcuts()
     for (const auto &buttonKey : buttonKeys) {
         QPushButton *pButton = buttonKey.second;
         connect(new QShortcut(buttonKey.first, this), &QShortcut::activated, this, [this, pButton] {
-            if (ui->propSheet->currentWidget() == ui->song && pButton->isEnabled())
+            if (OnSongPage() && pButton->isEnabled())
                 pButton->click();
         });
     }
     connect(new QShortcut(QKeySequence(Qt::CTRL + Qt::Key_B), this), &QShortcut::activated, this, [this] {
-        if (ui->propSheet->currentWidget() == ui->song)
+        if (OnSongPage())
             OnBackupSongs();
     });
     connect(new QShortcut(QKeySequence(Qt::Key_F2), this), &QShortcut::activated, this,

@@ -24,11 +24,6 @@ int DraggedRow(const QMimeData *pData)
     stream >> nRow;
     return stream.status() == QDataStream::Ok ? nRow : -1;
 }
-
-QString SongLabel(uint32_t nSlot)
-{
-    return QString::asprintf("Song %.3u", nSlot + 1);
-}
 } // namespace
 
 // A row is dragged as a copy: a move would make the list take the dragged row away itself.
@@ -41,20 +36,16 @@ void BrindleQT::SetUpSongArrangement()
 
 bool BrindleQT::CanArrange() const
 {
-    return m_nOperation == OP_NONE && m_pUSBPort->State() == LINK_NORMAL && m_songTable.StoreCount() > 1;
+    return IsDeviceIdle() && m_songTable.StoreCount() > 1;
 }
 
 // A row dropped on another asks whether to swap the two songs, once the drop has finished.
-bool BrindleQT::TakeSongRowDrop(QEvent *event)
+bool BrindleQT::TakeSongRowDrop(QDropEvent *pDrop, int nTo)
 {
-    const QEvent::Type nType = event->type();
-    if (nType != QEvent::DragEnter && nType != QEvent::DragMove && nType != QEvent::Drop)
-        return false;
-    auto *pDrop = static_cast<QDropEvent *>(event);
+    const QEvent::Type nType = pDrop->type();
     const int nFrom = DraggedRow(pDrop->mimeData());
     if (nFrom < 0)
         return false;
-    const int nTo = ui->m_lstSong->indexAt(pDrop->pos()).row();
     if (!CanArrange() || (nType != QEvent::DragEnter && (nTo < 0 || nTo == nFrom))) {
         pDrop->ignore();
         return true;
@@ -64,7 +55,7 @@ bool BrindleQT::TakeSongRowDrop(QEvent *event)
     if (nType == QEvent::Drop)
         QTimer::singleShot(0, this, [this, nFrom, nTo] {
             const QString strText =
-                QStringLiteral("Swap %1 and %2?").arg(SongLabel(uint32_t(nFrom)), SongLabel(uint32_t(nTo)));
+                QStringLiteral("Swap %1 and %2?").arg(SongTitle(uint32_t(nFrom)), SongTitle(uint32_t(nTo)));
             if (QMessageBox::question(this, "Swap songs", strText, QMessageBox::Yes | QMessageBox::No,
                                       QMessageBox::No) == QMessageBox::Yes)
                 ArrangeSongs(uint32_t(nFrom), uint32_t(nTo), true);
@@ -94,7 +85,7 @@ bool BrindleQT::AskArrangeSlot(const char *szTitle, const QString &strLabel, uin
     const int nCount = int(m_songTable.StoreCount());
     bool bOk = false;
     const int nNumber =
-        QInputDialog::getInt(this, QString::fromLatin1(szTitle), strLabel.arg(SongLabel(uint32_t(m_nCurRow))),
+        QInputDialog::getInt(this, QString::fromLatin1(szTitle), strLabel.arg(SongTitle(uint32_t(m_nCurRow))),
                              m_nCurRow + 2 > nCount ? m_nCurRow : m_nCurRow + 2, 1, nCount, 1, &bOk);
     nSlot = uint32_t(nNumber - 1);
     return bOk;
@@ -114,7 +105,7 @@ void BrindleQT::ArrangeSongs(uint32_t nFrom, uint32_t nTo, bool bSwap)
     }
     const CLooperSongBase *pTarget = m_songTable.Store(nTo);
     const QString strReplace = QStringLiteral("Move %1 to slot %2? The song in slot %2 is deleted.")
-                                   .arg(SongLabel(nFrom))
+                                   .arg(SongTitle(nFrom))
                                    .arg(nTo + 1);
     if (!bSwap && pTarget->HasSong() &&
         QMessageBox::question(this, "Replace song", strReplace, QMessageBox::Yes | QMessageBox::No,

@@ -18,7 +18,7 @@ void BrindleQT::OnSongListMenu(const QPoint &pos)
 {
     if (QListWidgetItem *pItem = ui->m_lstSong->itemAt(pos))
         ui->m_lstSong->setCurrentItem(pItem);
-    const bool bIdle = m_nOperation == OP_NONE && m_pUSBPort->State() == LINK_NORMAL;
+    const bool bIdle = IsDeviceIdle();
     const bool bRowOk = bIdle && ui->m_btnOpen->isEnabled();
     QMenu menu(this);
     if (bRowOk && IsDamagedRow(m_nCurRow)) {

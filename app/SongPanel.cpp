@@ -60,7 +60,7 @@ void BrindleQT::UpdateSongPanel()
     m_panelIdentity = SSongIdentity();
     const uint32_t nSlot = uint32_t(m_nCurRow);
     const CLooperSongBase *pStore = m_songTable.Store(nSlot);
-    const QString strTitle = QString::asprintf("Song %.3d", m_nCurRow + 1);
+    const QString strTitle = SongTitle(nSlot);
     if (m_pUSBPort->State() != LINK_NORMAL || m_nCurRow < 0 || !pStore)
         ui->m_songPanel->ShowNothing();
     else if (IsDamagedRow(m_nCurRow))
@@ -68,10 +68,16 @@ void BrindleQT::UpdateSongPanel()
     else if (!pStore->HasSong())
         ui->m_songPanel->ShowSlotText(strTitle, QString::fromUtf8(EMPTY_SLOT));
     else
-        ShowSong(nSlot, *pStore);
+        ShowSong(strTitle, nSlot, *pStore);
 }
 
-void BrindleQT::ShowSong(uint32_t nSlot, const CLooperSongBase &store)
+// "Song 001" for the first slot.
+QString BrindleQT::SongTitle(uint32_t nSlot)
+{
+    return QString::asprintf("Song %.3u", nSlot + 1);
+}
+
+void BrindleQT::ShowSong(const QString &strTitle, uint32_t nSlot, const CLooperSongBase &store)
 {
     m_panelIdentity = m_pSongInfo->Identity(nSlot);
     const uint32_t nSize = store.GetSize();
@@ -80,8 +86,7 @@ void BrindleQT::ShowSong(uint32_t nSlot, const CLooperSongBase &store)
                                  .arg(nSize)
                                  .arg(nSize / 1048576.0, 0, 'f', 2)
                                  .arg(store.GetBlockCount());
-    ui->m_songPanel->ShowSong(QString::asprintf("Song %.3d", int(nSlot + 1)),
-                              m_pSongInfo->Names().Name(m_panelIdentity), strFacts);
+    ui->m_songPanel->ShowSong(strTitle, m_pSongInfo->Names().Name(m_panelIdentity), strFacts);
     ShowSongWaveform(m_panelIdentity, SongSeconds(nSize, m_songTable.Geometry()));
 }
 
@@ -97,12 +102,10 @@ void BrindleQT::ShowSongWaveform(const SSongIdentity &identity, double dSeconds)
     m_overviewTimer.start(0);
 }
 
-// The device link belongs to whatever runs on the GUI thread: an overview request goes out only
-// from the event loop's own turn, with no operation, connection check or dialog under way.
+// An overview is no work the user asked for: it also waits while a dialog is open.
 bool BrindleQT::OverviewMayRead() const
 {
-    return m_nOperation == OP_NONE && !m_bMonitorBusy && m_pUSBPort->State() == LINK_NORMAL &&
-           !QApplication::activeModalWidget();
+    return PlayMayRead() && !QApplication::activeModalWidget();
 }
 
 void BrindleQT::OnOverviewStep()
@@ -126,21 +129,22 @@ void BrindleQT::OnOverviewStep()
         ui->m_songPanel->Waveform()->SetMessage(QString::fromUtf8(UNREADABLE));
 }
 
-void BrindleQT::FinishOverview(COverviewReader &reader)
+// A song read whole has its exact peaks computed once, as it is kept.
+void BrindleQT::FinishOverview(const COverviewReader &reader)
 {
     const std::vector<uint8_t> &song = reader.SongBytes();
-    if (song.empty())
+    if (song.empty()) {
         m_pSongInfo->Cache().StorePeaks(reader.Identity(), reader.Peaks());
-    else
-        m_pSongInfo->KeepWholeSong(reader.Identity(), song.data(), uint32_t(song.size()));
-    const CLooperSongBase *pStore = m_songTable.Store(reader.Slot());
-    ui->m_songPanel->Waveform()->SetPeaks(reader.Peaks(),
-                                          SongSeconds(pStore->GetSize(), m_songTable.Geometry()));
+        ShowKeptPeaks(reader.Slot(), reader.Peaks());
+    } else {
+        ShowKeptPeaks(reader.Slot(),
+                      m_pSongInfo->KeepWholeSong(reader.Identity(), song.data(), uint32_t(song.size())));
+    }
 }
 
 void BrindleQT::OnNameSong()
 {
-    if (ui->propSheet->currentWidget() == ui->song && m_panelIdentity.IsValid())
+    if (OnSongPage() && m_panelIdentity.IsValid())
         ui->m_songPanel->BeginNameEdit();
 }
 
@@ -162,8 +166,5 @@ void BrindleQT::UpdateStorageBar()
     }
     const uint32_t nTotal = m_songTable.Geometry().dataBlockCount;
     const uint32_t nFree = FreeBlockCount(m_songTable);
-    const QString strNote = m_songTable.HasDamagedSlot()
-                                ? QStringLiteral(" (a damaged slot may own some of these blocks)")
-                                : QString();
-    ui->m_storageBar->SetUsage(nTotal - nFree, nTotal, FreeSpaceText(m_songTable) + strNote);
+    ui->m_storageBar->SetUsage(nTotal - nFree, nTotal, FreeSpaceLine(m_songTable));
 }

@@ -1,5 +1,6 @@
 #include "BrindleQT.h"
 #include "CancelRequest.h"
+#include "Messages.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>
@@ -61,7 +62,7 @@ void BrindleQT::closeEvent(QCloseEvent *event)
     if (!AskStopOperation())
         return;
     m_bCloseWhenIdle = true;
-    m_messageBoxPresenter.SetQuiet(true);
+    SetMessagePresenter(nullptr);
 }
 
 // Ctrl-C in the terminal that started the window, or the session ending: the running work stops at
@@ -75,7 +76,7 @@ void BrindleQT::QuitWhenIdle(int nSignal)
     }
     RequestCancel(nSignal);
     m_bCloseWhenIdle = true;
-    m_messageBoxPresenter.SetQuiet(true);
+    SetMessagePresenter(nullptr);
 }
 
 void BrindleQT::CloseIfAsked()

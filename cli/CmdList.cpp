@@ -65,8 +65,7 @@ int RunList(const SCliOptions &options)
         const QString name = songInfo.Names().Name(songInfo.Identity(slot));
         std::printf("%s\n", CliListLine(table, slot, name).toUtf8().constData());
     }
-    std::printf("%s%s\n", FreeSpaceText(table).toUtf8().constData(),
-                table.HasDamagedSlot() ? " (a damaged slot may own some of these blocks)" : "");
+    std::printf("%s\n", FreeSpaceLine(table).toUtf8().constData());
     return table.HasDamagedSlot() ? EXIT_FAILED : EXIT_OK;
 }
 } // namespace

@@ -79,7 +79,6 @@ private:
     std::vector<uint8_t> m_bytes;
     std::vector<float> m_decoded;
     size_t m_nDecodedBytes = 0;
-    // Converted samples that did not fit into the ring yet (the resampler's buffer).
     // What the last conversion gave and the ring had no room for yet.
     std::vector<float> m_pending;
     const float *m_pPending = nullptr;

@@ -84,14 +84,5 @@ COverviewReader::EStep COverviewReader::Step(CLooperSongTable &table)
         m_peaks.minima.push_back(low);
         m_peaks.maxima.push_back(high);
     }
-    if (++m_nNext < m_plan.size())
-        return STEP_MORE;
-    Finish();
-    return STEP_DONE;
-}
-
-void COverviewReader::Finish()
-{
-    if (m_bWhole)
-        m_peaks = ExactPeaks(m_bytes.data(), m_bytes.size(), m_nChannels);
+    return ++m_nNext < m_plan.size() ? STEP_MORE : STEP_DONE;
 }

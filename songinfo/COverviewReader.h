@@ -10,8 +10,8 @@ class CLooperSongTable;
 
 // Reads a song's waveform overview from the looper one device request at a time, so that the window
 // can interleave the requests with everything else it does and drop the rest when the user looks
-// elsewhere. A song that can be read whole within MAX_REQUESTS requests is read whole and gives exact
-// peaks; a longer one gives MAX_REQUESTS pieces spread evenly over it, one bin each.
+// elsewhere. A song that can be read whole within MAX_REQUESTS requests is read whole; a longer one
+// gives MAX_REQUESTS pieces spread evenly over it, one bin each.
 class COverviewReader {
 public:
     static const uint32_t MAX_REQUESTS = 256;
@@ -27,7 +27,8 @@ public:
     uint32_t Slot() const { return m_nSlot; }
     const SSongIdentity &Identity() const { return m_identity; }
     uint32_t RequestCount() const { return uint32_t(m_plan.size()); }
-    // The peaks, once Step said STEP_DONE.
+    // One bin per piece, once Step said STEP_DONE for a song too long to be read whole; else empty:
+    // the exact peaks of a whole song are the caller's to compute from SongBytes.
     const SSongPeaks &Peaks() const { return m_peaks; }
     // The whole song, once Step said STEP_DONE for a song short enough to be read whole; else empty.
     const std::vector<uint8_t> &SongBytes() const { return m_bytes; }
@@ -40,7 +41,6 @@ private:
     };
     void PlanWholeSong(uint32_t size, uint32_t pageBytes, uint32_t chunk);
     void PlanSpreadPieces(uint32_t size, uint32_t pageBytes, uint32_t chunk);
-    void Finish();
 
     uint32_t m_nSlot;
     SSongIdentity m_identity;

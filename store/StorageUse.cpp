@@ -11,6 +11,7 @@ uint32_t FreeBlockCount(const CLooperSongTable &table)
     return free;
 }
 
+namespace {
 QString FreeSpaceText(const CLooperSongTable &table)
 {
     const FlashGeometry &geometry = table.Geometry();
@@ -22,4 +23,12 @@ QString FreeSpaceText(const CLooperSongTable &table)
                              geometry.dataBlockCount, double(bytes) / 1048576.0,
                              static_cast<unsigned long long>(seconds / 60),
                              static_cast<unsigned long long>(seconds % 60));
+}
+} // namespace
+
+QString FreeSpaceLine(const CLooperSongTable &table)
+{
+    if (!table.HasDamagedSlot())
+        return FreeSpaceText(table);
+    return FreeSpaceText(table) + QStringLiteral(" (a damaged slot may own some of these blocks)");
 }

@@ -2,14 +2,11 @@
 
 #include "FormatText.h"
 
-namespace {
-// Frames of a song of `bytes` bytes as the model stores it: 3-byte samples, one per channel.
 uint64_t SongFrames(uint64_t bytes, const FlashGeometry &geometry)
 {
-    const uint64_t frameBytes = uint64_t(geometry.channels) * (geometry.bitsPerSample / 8);
+    const uint32_t frameBytes = FrameBytes(geometry);
     return frameBytes == 0 ? 0 : bytes / frameBytes;
 }
-} // namespace
 
 double SongSeconds(uint64_t bytes, const FlashGeometry &geometry)
 {
